@@ -117,10 +117,11 @@ bool parseDecimal(const std::string& text, int& value)
         ++begin;
     while (end > begin && isSpace(end[-1]))
         --end;
-    if (begin < end && *begin == '+')
+    if (begin < end && *begin == '+') {
         ++begin;
-    if (begin == end || *begin == '+')
-        return false;
+        if (begin == end || *begin == '-')
+            return false;
+    }
     long long parsed = 0;
     const auto [stop, error] = std::from_chars(begin, end, parsed);
     if (error != std::errc() || stop != end || parsed < std::numeric_limits<int>::min() ||
