@@ -11,7 +11,6 @@
 namespace pictavo {
 namespace {
 
-constexpr const char* kSettingElement = "TRANSITION_EFFECT_SETTING";
 constexpr const char* kNameAttribute = "NAME";
 
 struct TypeDescriptor {
@@ -176,7 +175,7 @@ private:
 
 bool addSettingElement(XmlDocument& document, TransitionType type)
 {
-    return document.addElement(kSettingElement) &&
+    return document.addElement(kTransitionSettingElement) &&
            document.setAttribute(kNameAttribute, transitionKey(type));
 }
 

@@ -10,6 +10,9 @@ namespace pictavo {
 
 class XmlDocument;
 
+// The element that holds one stored transition; its NAME attribute is the type's key.
+inline constexpr const char* kTransitionSettingElement = "TRANSITION_EFFECT_SETTING";
+
 // Range, default and random rule of one transition parameter. A random value is
 // offset + draw / divisor, clamped into minimum..maximum (which folds the single top quotient
 // of the division into the last legal value, and lifts a zero width to 1).

@@ -3,12 +3,6 @@
 #include "core/xml_document.h"
 
 namespace pictavo {
-namespace {
-
-constexpr const char* kStoreElement = "EFFECT_SETS";
-
-} // namespace
-
 TransitionSettingsStore::TransitionSettingsStore()
 {
     coverPaths_.reserve(kTemplateCount);
@@ -54,7 +48,7 @@ bool TransitionSettingsStore::editTemplate(int position)
 
 bool TransitionSettingsStore::readXml(XmlDocument& document)
 {
-    if (!document.findElement(kStoreElement)) {
+    if (!document.findElement(kTransitionStoreElement)) {
         resetToDefaults();
         return false;
     }
@@ -84,7 +78,7 @@ bool TransitionSettingsStore::readXml(XmlDocument& document)
 
 bool TransitionSettingsStore::writeXml(XmlDocument& document) const
 {
-    if (!document.addElement(kStoreElement) || !document.enterElement())
+    if (!document.addElement(kTransitionStoreElement) || !document.enterElement())
         return false;
     bool written = true;
     for (const auto& value : templates_) {

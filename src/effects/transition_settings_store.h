@@ -10,6 +10,9 @@ namespace pictavo {
 
 class XmlDocument;
 
+// The element of the preferences file that holds the templates.
+inline constexpr const char* kTransitionStoreElement = "EFFECT_SETS";
+
 // The application-wide set of transition templates: Random and one per concrete type, in
 // picking order (position 0 is Random, position p is type p - 1). They hold the parameters
 // the user last chose in the settings dialogs; photos receive copies made with
