@@ -52,6 +52,21 @@ private:
         int nextSibling = 0;
     };
 
+    int takeRecord();
+    int parseDocument();
+    int parseFailure(const char* message, std::string_view name = {});
+    bool skipNode(std::size_t markPos, std::size_t& after) const;
+    bool isEmptyElement(int index) const;
+    bool hasNoContent(int index) const;
+    int lastChild(int index) const;
+    std::string_view tagNameOf(int index) const;
+    int findAttributeValue(int index, std::string_view name, std::size_t& valueStart,
+                           std::size_t& valueLength) const;
+    int insertElement(int parent, int previous, std::string_view name, std::string_view data);
+    bool replaceText(std::size_t pos, std::size_t count, std::string_view with);
+    void shiftSubtree(int index, int delta);
+    void shiftFollowing(int index, int delta);
+
     std::string text_;
     std::string error_;
     std::vector<ElementRecord> records_;
