@@ -185,6 +185,32 @@ TEST(TransitionSettingsStore, IncompleteOrDamagedSetsFallBackToTheDefaults)
     }
 }
 
+TEST(TransitionSettingsStore, AnySingleMissingLineOfTheSetsIsRejected)
+{
+    // The writer puts one element per line; dropping any one line inside EFFECT_SETS either
+    // breaks the document or loses a template or a parameter.
+    const std::string text = preferencesText(defaultEntries());
+    const std::size_t setsStart = text.find("<EFFECT_SETS>\r\n") + 15;
+    const std::size_t setsEnd = text.find("</EFFECT_SETS>");
+    int lines = 0;
+    for (std::size_t begin = setsStart; begin < setsEnd; ++lines) {
+        const std::size_t end = text.find("\r\n", begin) + 2;
+        const std::string damaged = text.substr(0, begin) + text.substr(end);
+        const std::string line = text.substr(begin, end - begin);
+        begin = end;
+        XmlDocument document;
+        if (!document.setText(damaged))
+            continue; // a broken document never reaches the store
+        ASSERT_TRUE(document.findElement("reference")) << line;
+        ASSERT_TRUE(document.enterElement()) << line;
+        TransitionSettingsStore store;
+        changeEveryTemplate(store);
+        EXPECT_FALSE(store.readXml(document)) << line;
+        EXPECT_TRUE(atDefaults(store)) << line;
+    }
+    EXPECT_GT(lines, 19);
+}
+
 TEST(TransitionSettingsStore, ReadingLeavesTheCursorOnTheSets)
 {
     TransitionSettingsStore store;
