@@ -19,7 +19,8 @@ struct TypeDescriptor {
     TransitionParameterInfo parameters[2];
 };
 
-// The two shapes of parameters that many types share.
+// The shapes of parameter that several types share: a choice among 0..maximum, a width
+// and an on/off switch.
 constexpr TransitionParameterInfo choice(int maximum, int defaultValue, int divisor,
                                          const char* element)
 {
@@ -140,8 +141,11 @@ bool readParameter(XmlDocument& document, const char* element, int& value, std::
     }
     const std::string data = document.elementData();
     if (!parseDecimal(data, value)) {
+        // A hand-edited file may hold anything here; quote only the start of it.
+        constexpr std::size_t kQuoted = 40;
+        const std::string quoted = data.size() > kQuoted ? data.substr(0, kQuoted) + "..." : data;
         setError(errorText,
-                 std::string("Element ") + element + " holds no number: \"" + data + "\"");
+                 std::string("Element ") + element + " holds no number: \"" + quoted + "\"");
         return false;
     }
     return true;
