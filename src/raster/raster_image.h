@@ -58,6 +58,10 @@ struct DecorationImage {
 inline constexpr long long kMaxImagePixels = 150'000'000;
 inline constexpr int kMaxImageSide = 30'000;
 
+// Starts the codec library. Every function below does so when first called; calling it early at
+// start-up (from any thread, any number of times) only moves that cost.
+void initializeRaster();
+
 // The extensions (lower case, without the dot) of the picture formats the program accepts:
 // bmp jpg jpeg gif png ico tif tiff tga pcx wbmp wmf emf jp2 j2k jpc j2c pgx ras pnm pgm ppm.
 const std::vector<std::string>& acceptedImageExtensions();
