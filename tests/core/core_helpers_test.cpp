@@ -190,3 +190,25 @@ TEST(AppPaths, OverridesAndJoin)
 
 } // namespace
 } // namespace pictavo
+
+#include "core/decimal.h"
+
+namespace pictavo {
+namespace {
+
+TEST(Decimal, ReadsLeadingDigitsLikeTheFileReaders)
+{
+    const struct {
+        const char* text;
+        int value;
+    } cases[] = {{"42", 42},        {"  7", 7},          {"\r\n 12\r\n", 12},
+                 {"-3", -3},        {"+5", 5},           {"12abc", 12},
+                 {"1.5", 1},        {"abc", 0},          {"", 0},
+                 {"-", 0},          {"29.97", 29},       {"99999999999", 2147483647},
+                 {"-99999999999", -2147483647 - 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(decimalValue(c.text), c.value) << '"' << c.text << '"';
+}
+
+} // namespace
+} // namespace pictavo
