@@ -141,10 +141,12 @@ int EncoderSession::openVideo(std::string& error)
             c->rc_buffer_size = 327680;
             break;
         case DiscTarget::None:
-            c->rc_buffer_size = codec->id == AV_CODEC_ID_MPEG2VIDEO
-                                    ? 1835008
-                                    : static_cast<int>(std::max<int64_t>(
-                                          327680, std::min<int64_t>(st.videoBitrate, 1 << 23)));
+            // The encoder wants both limits or neither; a buffer as large as the DVD's.
+            c->rc_max_rate = 2 * st.videoBitrate;
+            c->rc_buffer_size =
+                codec->id == AV_CODEC_ID_MPEG2VIDEO
+                    ? 1835008
+                    : static_cast<int>(std::clamp<int64_t>(st.videoBitrate, 327680, 1835008));
             break;
         }
     }
@@ -178,6 +180,13 @@ int EncoderSession::openVideo(std::string& error)
         return kEncoderEncodeFailed;
     }
     videoStream_->time_base = c->time_base;
+    // The buffer size the encoder declares lets the program stream muxer size its buffers.
+    for (int i = 0; i < c->nb_coded_side_data; ++i) {
+        const AVPacketSideData& side = c->coded_side_data[i];
+        uint8_t* copy = av_stream_new_side_data(videoStream_, side.type, side.size);
+        if (copy)
+            std::memcpy(copy, side.data, side.size);
+    }
     videoStream_->avg_frame_rate = st.frameRate;
     videoStream_->r_frame_rate = st.frameRate;
     videoStream_->sample_aspect_ratio = c->sample_aspect_ratio;
@@ -215,6 +224,10 @@ int EncoderSession::openAudio(std::string& note, std::string& error)
         (codec->capabilities & AV_CODEC_CAP_VARIABLE_FRAME_SIZE) || c->frame_size <= 0;
     audioFrameSize_ = c->frame_size > 0 ? c->frame_size : 1024;
     audioSmallLast_ = variable || (codec->capabilities & AV_CODEC_CAP_SMALL_LAST_FRAME);
+    const std::string muxer = output_->oformat->name;
+    const bool editLists = muxer == "mp4" || muxer == "mov" || muxer == "3gp" || muxer == "3g2" ||
+                           muxer == "ipod" || muxer == "matroska";
+    hiddenAudioDelay_ = editLists ? 0 : std::max(0, c->initial_padding);
 
     audioFrame_.reset(av_frame_alloc());
     if (!audioFrame_) {
@@ -363,11 +376,18 @@ int EncoderSession::encodeVideo(AVFrame* frame, std::string& error)
     return result;
 }
 
-int64_t EncoderSession::audioSamplesFor(int64_t videoFrames) const
+int64_t EncoderSession::videoSamples(int64_t videoFrames) const
 {
     return av_rescale(videoFrames,
                       static_cast<int64_t>(settings_.frameRate.den) * audio_->sample_rate,
                       settings_.frameRate.num);
+}
+
+int64_t EncoderSession::audioSamplesFor(int64_t videoFrames) const
+{
+    // Where the container cannot mark the codec's start-up delay as skipped (AVI, program
+    // streams), the decoded sound is that much longer: feed that much less music.
+    return std::max<int64_t>(0, videoSamples(videoFrames) - hiddenAudioDelay_);
 }
 
 int EncoderSession::encodeAudioUntil(int64_t sampleCount, bool last, std::string& error)
@@ -414,6 +434,15 @@ int EncoderSession::sendAndWrite(AVCodecContext* codec, AVStream* stream, const 
             error = std::string("the ") + kind + " encoder failed: " + avErrorText(ret);
             return kEncoderEncodeFailed;
         }
+        if (codec == audio_.get()) {
+            // Packets that only carry the codec's padding past the end of the video are left
+            // out, so that the sound track ends with the video.
+            if (audioLimit_ >= 0 && audioWritten_ >= audioLimit_) {
+                av_packet_unref(packet_.get());
+                continue;
+            }
+            audioWritten_ += packet_->duration > 0 ? packet_->duration : audioFrameSize_;
+        }
         av_packet_rescale_ts(packet_.get(), codec->time_base, stream->time_base);
         packet_->stream_index = stream->index;
         ret = av_interleaved_write_frame(output_.get(), packet_.get());
@@ -444,6 +473,8 @@ int EncoderSession::finish(std::string& error)
     int result = sendAndWrite(video_.get(), videoStream_, nullptr, text);
     if (result != kEncoderOk)
         fail(result, text);
+    if (hiddenAudioDelay_ > 0)
+        audioLimit_ = videoSamples(videoFramesDone_);
     result = encodeAudioUntil(audioSamplesFor(videoFramesDone_), true, text);
     if (result == kEncoderOk)
         result = sendAndWrite(audio_.get(), audioStream_, nullptr, text);

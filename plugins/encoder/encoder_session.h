@@ -45,6 +45,7 @@ private:
     int encodeAudioUntil(int64_t sampleCount, bool last, std::string& error);
     int sendAndWrite(AVCodecContext* codec, AVStream* stream, const AVFrame* frame,
                      std::string& error);
+    int64_t videoSamples(int64_t videoFrames) const;
     int64_t audioSamplesFor(int64_t videoFrames) const;
     void fail(int code, const std::string& text);
 
@@ -59,7 +60,10 @@ private:
     PacketPtr packet_;
     int audioFrameSize_ = 0;
     bool audioSmallLast_ = false;
+    int hiddenAudioDelay_ = 0; // codec delay samples the container plays as sound
     int64_t audioSamplesDone_ = 0;
+    int64_t audioWritten_ = 0; // samples in the audio packets written
+    int64_t audioLimit_ = -1;  // no packets past this many samples (-1: no limit)
     int64_t videoFramesDone_ = 0;
     bool headerWritten_ = false;
     bool finished_ = false;

@@ -191,8 +191,9 @@ void adjustToDisc(EncoderSettings& s)
         note(s, "audio reduced to 2 channels for the disc format");
         s.channels = 2;
     }
-    const int64_t maxVideo = s.disc == DiscTarget::Dvd    ? 9000000
-                             : s.disc == DiscTarget::Svcd ? 2516000
+    // Average rates that leave room under the peak rate the disc allows.
+    const int64_t maxVideo = s.disc == DiscTarget::Dvd    ? 8000000
+                             : s.disc == DiscTarget::Svcd ? 2200000
                                                           : 1150000;
     if (s.videoBitrate > maxVideo) {
         note(s, "video bit rate " + std::to_string(s.videoBitrate / 1000) + " kb/s lowered to " +
