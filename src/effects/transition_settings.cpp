@@ -1,10 +1,10 @@
 #include "effects/transition_settings.h"
 
+#include "core/decimal.h"
 #include "core/random.h"
 #include "core/xml_document.h"
 
 #include <algorithm>
-#include <charconv>
 #include <limits>
 #include <utility>
 
@@ -107,30 +107,6 @@ void setError(std::string* errorText, std::string text)
         *errorText = std::move(text);
 }
 
-// A decimal integer, optionally signed and surrounded by white space, that fits an int.
-bool parseDecimal(const std::string& text, int& value)
-{
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (begin < end && isSpace(*begin))
-        ++begin;
-    while (end > begin && isSpace(end[-1]))
-        --end;
-    if (begin < end && *begin == '+') {
-        ++begin;
-        if (begin == end || *begin == '-')
-            return false;
-    }
-    long long parsed = 0;
-    const auto [stop, error] = std::from_chars(begin, end, parsed);
-    if (error != std::errc() || stop != end || parsed < std::numeric_limits<int>::min() ||
-        parsed > std::numeric_limits<int>::max())
-        return false;
-    value = static_cast<int>(parsed);
-    return true;
-}
-
 // Finds the next element of that name among the current siblings and reads its data as a
 // decimal integer.
 bool readParameter(XmlDocument& document, const char* element, int& value, std::string* errorText)
@@ -139,15 +115,8 @@ bool readParameter(XmlDocument& document, const char* element, int& value, std::
         setError(errorText, std::string("Missing element ") + element);
         return false;
     }
-    const std::string data = document.elementData();
-    if (!parseDecimal(data, value)) {
-        // A hand-edited file may hold anything here; quote only the start of it.
-        constexpr std::size_t kQuoted = 40;
-        const std::string quoted = data.size() > kQuoted ? data.substr(0, kQuoted) + "..." : data;
-        setError(errorText,
-                 std::string("Element ") + element + " holds no number: \"" + quoted + "\"");
-        return false;
-    }
+    // Text that is not a number reads as 0, like every number in the program's files.
+    value = decimalValue(document.elementData());
     return true;
 }
 

@@ -154,7 +154,7 @@ TEST(TransitionSettingsStore, IncompleteOrDamagedSetsFallBackToTheDefaults)
     const std::string unknown = "<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_MELT\"/>\r\n";
     const std::string notANumber =
         "<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_DOOR\">\r\n"
-        "<TRANSITION_EFFECT_DOOR_PARAM>open</TRANSITION_EFFECT_DOOR_PARAM>\r\n"
+        "<TRANSITION_EFFECT_DOOR_PARAM>1st</TRANSITION_EFFECT_DOOR_PARAM>\r\n"
         "</TRANSITION_EFFECT_SETTING>\r\n";
     const std::string doorWithoutParameter =
         "<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_DOOR\"/>\r\n";
@@ -169,7 +169,6 @@ TEST(TransitionSettingsStore, IncompleteOrDamagedSetsFallBackToTheDefaults)
         {"no entries", preferencesText({})},
         {"an unknown NAME", preferencesText(replaced(8, unknown))},
         {"an unknown NAME as a 20th entry", preferencesText(with(19, unknown))},
-        {"a parameter that is not a number", preferencesText(replaced(8, notANumber))},
         {"a missing parameter element", preferencesText(replaced(8, doorWithoutParameter))},
         {"two entries swapped", preferencesText(swapped(3, 4))},
         {"one template twice, another missing", preferencesText(replaced(9, good[8]))},
@@ -183,6 +182,12 @@ TEST(TransitionSettingsStore, IncompleteOrDamagedSetsFallBackToTheDefaults)
         EXPECT_FALSE(readStore(store, c.text)) << c.what;
         EXPECT_TRUE(atDefaults(store)) << c.what;
     }
+
+    // A parameter text that is not a plain number is read by its leading digits; the set
+    // stays valid.
+    TransitionSettingsStore store;
+    EXPECT_TRUE(readStore(store, preferencesText(replaced(8, notANumber))));
+    EXPECT_EQ(store.templateAt(8)->first(), 1);
 }
 
 TEST(TransitionSettingsStore, AnySingleMissingLineOfTheSetsIsRejected)

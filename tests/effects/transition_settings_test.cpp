@@ -418,30 +418,6 @@ TEST(TransitionSettingsXml, DamagedElementsFailTheRead)
         "<TRANSITION_EFFECT_WIPE_PARAM_PUSH>1</TRANSITION_EFFECT_WIPE_PARAM_PUSH>"
         "<TRANSITION_EFFECT_WIPE_DIRECTION>2</TRANSITION_EFFECT_WIPE_DIRECTION>"
         "</TRANSITION_EFFECT_WIPE_PARAM></TRANSITION_EFFECT_SETTING>",
-        // parameter texts that are not numbers
-        "<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_DOOR\">"
-        "<TRANSITION_EFFECT_DOOR_PARAM>open</TRANSITION_EFFECT_DOOR_PARAM>"
-        "</TRANSITION_EFFECT_SETTING>",
-        "<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_DOOR\">"
-        "<TRANSITION_EFFECT_DOOR_PARAM>1x</TRANSITION_EFFECT_DOOR_PARAM>"
-        "</TRANSITION_EFFECT_SETTING>",
-        "<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_DOOR\">"
-        "<TRANSITION_EFFECT_DOOR_PARAM></TRANSITION_EFFECT_DOOR_PARAM>"
-        "</TRANSITION_EFFECT_SETTING>",
-        "<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_DOOR\">"
-        "<TRANSITION_EFFECT_DOOR_PARAM>1.5</TRANSITION_EFFECT_DOOR_PARAM>"
-        "</TRANSITION_EFFECT_SETTING>",
-        "<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_DOOR\">"
-        "<TRANSITION_EFFECT_DOOR_PARAM>99999999999</TRANSITION_EFFECT_DOOR_PARAM>"
-        "</TRANSITION_EFFECT_SETTING>",
-        "<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_DOOR\">"
-        "<TRANSITION_EFFECT_DOOR_PARAM>+-1</TRANSITION_EFFECT_DOOR_PARAM>"
-        "</TRANSITION_EFFECT_SETTING>",
-        "<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_BLIND\">"
-        "<TRANSITION_EFFECT_BLIND_PARAM>"
-        "<TRANSITION_EFFECT_BLIND_PARAM_DIRECTION>1</TRANSITION_EFFECT_BLIND_PARAM_DIRECTION>"
-        "<TRANSITION_EFFECT_BLIND_WINDOW_NUMBER>eight</TRANSITION_EFFECT_BLIND_WINDOW_NUMBER>"
-        "</TRANSITION_EFFECT_BLIND_PARAM></TRANSITION_EFFECT_SETTING>",
     };
     for (const char* text : cases) {
         XmlDocument document;
@@ -464,7 +440,6 @@ TEST(TransitionSettingsXml, FailedReadLeavesTheValueUnchanged)
         "<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_BLIND\">"
         "<TRANSITION_EFFECT_BLIND_PARAM>"
         "<TRANSITION_EFFECT_BLIND_PARAM_DIRECTION>0</TRANSITION_EFFECT_BLIND_PARAM_DIRECTION>"
-        "<TRANSITION_EFFECT_BLIND_WINDOW_NUMBER>?</TRANSITION_EFFECT_BLIND_WINDOW_NUMBER>"
         "</TRANSITION_EFFECT_BLIND_PARAM></TRANSITION_EFFECT_SETTING>"));
     EXPECT_FALSE(value->readXml(document));
     EXPECT_EQ(value->first(), 1);
@@ -520,6 +495,34 @@ TEST(TransitionSettingsEdit, RunsTheInstalledEditorExceptForRandom)
     EXPECT_FALSE(zoom->edit());
     installTransitionEditor({});
     EXPECT_FALSE(zoom->edit());
+}
+
+} // namespace
+} // namespace pictavo
+
+namespace pictavo {
+namespace {
+
+TEST(TransitionSettingsXml, ParameterTextsReadByTheDecimalConversion)
+{
+    const struct {
+        const char* text;
+        int value;
+    } cases[] = {{"open", 0}, {"1x", 1},  {"", 0},    {"1.5", 1},
+                 {" 3 ", 3},  {"+-1", 0}, {"-2", -2}, {"99999999999", 2147483647}};
+    for (const auto& c : cases) {
+        XmlDocument document;
+        const std::string text =
+            std::string("<TRANSITION_EFFECT_SETTING NAME=\"TRANSITION_EFFECT_DOOR\">"
+                        "<TRANSITION_EFFECT_DOOR_PARAM>") +
+            c.text + "</TRANSITION_EFFECT_DOOR_PARAM></TRANSITION_EFFECT_SETTING>";
+        ASSERT_TRUE(openFirstChild(document, text)) << c.text;
+        std::string error;
+        const auto value = TransitionSettings::createFromXml(document, &error);
+        ASSERT_NE(value, nullptr) << c.text << ": " << error;
+        EXPECT_EQ(value->type(), kTransitionDoor);
+        EXPECT_EQ(value->first(), c.value) << c.text;
+    }
 }
 
 } // namespace
