@@ -1,0 +1,12 @@
+# The converter benchmark compares against libyuv (Debian libyuv-dev); only it links libyuv.
+if(TARGET yuv_converter_bench)
+    find_path(LIBYUV_INCLUDE_DIR libyuv.h)
+    find_library(LIBYUV_LIBRARY yuv)
+    if(LIBYUV_INCLUDE_DIR AND LIBYUV_LIBRARY)
+        target_include_directories(yuv_converter_bench PRIVATE ${LIBYUV_INCLUDE_DIR})
+        target_link_libraries(yuv_converter_bench PRIVATE ${LIBYUV_LIBRARY})
+        target_compile_definitions(yuv_converter_bench PRIVATE PICTAVO_HAVE_LIBYUV=1)
+    else()
+        message(STATUS "libyuv not found: yuv_converter_bench runs without the comparison")
+    endif()
+endif()
