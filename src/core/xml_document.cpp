@@ -725,6 +725,9 @@ int XmlDocument::insertElement(int parent, int previous, std::string_view name,
         if (!isWritableName(parentName, false))
             return 0;
         const size_t slash = static_cast<size_t>(records_[parent].endTagStart);
+        // '<p//>' would still read as an empty element after the change.
+        if (slash == 0 || text_[slash - 1] == '/')
+            return 0;
         std::string replacement = ">\r\n" + element + "</" + parentName;
         if (!replaceText(slash, 1, replacement))
             return 0;

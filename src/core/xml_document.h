@@ -31,9 +31,18 @@ public:
     std::string elementData() const;
     std::string attribute(std::string_view name) const;
 
-    // Editing.
+    // Editing. Every element is written on a line of its own, followed by CR LF. A call that
+    // returns false has changed neither the text nor the cursor: besides the cursor rules, names
+    // that would alter the markup around them are refused (empty, leading space, control
+    // characters or any of < > & " ' / = ? ! \; attribute names also without spaces), and so is
+    // an edit whose result would not read back as the same elements (an attribute whose value is
+    // unquoted or not closed inside its start tag, an empty parent written '<p//>').
     bool setAttribute(std::string_view name, std::string_view value);
+    // Adds a sibling after the current element (or after the last child of the cursor's parent)
+    // and makes it current. At document level only while there is no document element yet.
     bool addElement(std::string_view name, std::string_view data = {});
+    // Adds a child of the current element after the current child (or after its last child)
+    // and makes it the current child; the current element stays.
     bool addChildElement(std::string_view name, std::string_view data = {});
 
     // Escaping rules of element data and attribute values.
@@ -88,7 +97,10 @@ bool readXmlFile(const std::string& path, std::string& text, std::size_t* byteCo
 // shorter than half the byte count minus 20 characters, a sign of embedded zero bytes.
 bool passesLengthCheck(const std::string& text, std::size_t byteCount);
 
-// Writes the document text byte for byte, without a byte-order mark. False on any failure.
+// Writes the document text byte for byte, without a byte-order mark. False on any failure. The
+// text goes to a temporary file in the same folder that is then renamed over the target, so a
+// failed write leaves an existing file untouched; a target that exists but is not a regular
+// file is refused, and a symbolic link is written through.
 bool writeXmlFile(const std::string& path, const std::string& text);
 
 } // namespace pictavo

@@ -220,6 +220,16 @@ TEST(XmlDocumentBuild, EditsAreRefusedWithoutCurrentElementOrWithBadNames)
     EXPECT_FALSE(doc.setAttribute("a b", "x")); // attribute names are single words
     EXPECT_EQ(doc.documentText(), "<r><a/></r>");
     EXPECT_EQ(doc.tagName(), "r");
+
+    // Empty elements that cannot be turned into a parent: the result would not read back.
+    for (const char* text : {"<p//>", "<\\/>"}) {
+        ASSERT_TRUE(doc.setText(text));
+        ASSERT_TRUE(doc.findElement());
+        EXPECT_FALSE(doc.addChildElement("k", "v")) << text;
+        ASSERT_TRUE(doc.enterElement());
+        EXPECT_FALSE(doc.addElement("k", "v")) << text;
+        EXPECT_EQ(doc.documentText(), text);
+    }
 }
 
 TEST(XmlDocumentBuild, ElementNamesWithSpaceAreFoundByTheirFirstWord)
