@@ -27,8 +27,11 @@ function(pictavo_add_tests module)
     target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} pictavo_testsupport GTest::gtest
                                             GTest::gmock)
+    # One value per property: the discovery script splits a value at ";", so two variables in
+    # one ENVIRONMENT value would lose the second.
     gtest_discover_tests(${target}
         DISCOVERY_MODE PRE_TEST
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;PICTAVO_APP_DIR=${PICTAVO_APP_DIR}"
+        PROPERTIES ENVIRONMENT "PICTAVO_APP_DIR=${PICTAVO_APP_DIR}"
+                   ENVIRONMENT_MODIFICATION "QT_QPA_PLATFORM=set:offscreen"
         DISCOVERY_TIMEOUT 60)
 endfunction()
