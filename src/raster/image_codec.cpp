@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QSaveFile>
 #include <algorithm>
@@ -21,6 +22,10 @@ namespace {
 // Enough for the header (with the camera's EXIF block) of nearly every file; formats whose
 // header lies further on (a TIFF directory at the end) are read whole.
 constexpr qint64 kHeaderBytes = 256 * 1024;
+
+// No picture the program opens needs a file this large (150 megapixels of uncompressed 16-bit
+// RGBA come to 1.2 GB); larger files are refused before they are read into memory.
+constexpr qint64 kMaxFileBytes = qint64(2) << 30;
 
 std::string openFailure(const std::string& path, const std::string& why)
 {
@@ -237,6 +242,10 @@ DecodedImage decodeImage(const std::string& path, QSize boundingSize)
     ensureMagick();
     const std::string codec = codecForExtension(extension);
 
+    if (QFileInfo(QString::fromStdString(path)).size() > kMaxFileBytes) {
+        result.error = openFailure(path, "the file is too large to be a picture");
+        return result;
+    }
     std::string bytes;
     if (!readFileBytes(path, bytes)) {
         result.error = openFailure(path, "the file cannot be read");

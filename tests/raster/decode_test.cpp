@@ -3,6 +3,7 @@
 #include "support/temp_dir.h"
 
 #include <Magick++.h>
+#include <QDir>
 #include <gtest/gtest.h>
 #include <thread>
 #include <vector>
@@ -69,6 +70,9 @@ TEST_P(DecodeEveryFormat, GivesTheQuadrantsAtFullSize)
     ASSERT_TRUE(decoded.ok()) << decoded.error;
     ASSERT_EQ(decoded.image.size(), QSize(32, 32));
     EXPECT_EQ(decoded.fullSize, QSize(32, 32));
+    const ImageProbe probe = probeImage(path);
+    EXPECT_TRUE(probe.ok()) << probe.error;
+    EXPECT_EQ(probe.size, QSize(32, 32));
     // Icons always carry a mask; the other files here are opaque and come out without alpha.
     EXPECT_EQ(decoded.image.hasAlphaChannel(), format.extension == "ico");
 
@@ -157,9 +161,29 @@ TEST(Decode, RefusesWhatIsNotAPictureOfItsKind)
         EXPECT_NE(decoded.error.find(c.name), std::string::npos) << decoded.error;
         EXPECT_NE(decoded.error.find(c.mentions), std::string::npos) << decoded.error;
     }
+    const std::string folder = dir.file("folder.jpg");
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(folder)));
+    EXPECT_FALSE(decodeImage(folder).ok());
+    EXPECT_FALSE(probeImage(folder).ok());
+
     const DecodedImage missing = decodeImage(dir.file("missing.png"));
     EXPECT_FALSE(missing.ok());
     EXPECT_NE(missing.error.find("missing.png"), std::string::npos);
+}
+
+TEST(Decode, PrintColoursComeOutAsScreenColours)
+{
+    test::TempDir dir;
+    const std::string path = dir.file("print.jpg");
+    {
+        Magick::Image image(Magick::Geometry(16, 16), Magick::ColorRGB(1, 0, 0));
+        image.matte(false);
+        image.colorSpace(MagickCore::CMYKColorspace);
+        image.write("JPEG:" + path);
+    }
+    const DecodedImage decoded = decodeImage(path);
+    ASSERT_TRUE(decoded.ok()) << decoded.error;
+    EXPECT_LE(colourDistance(decoded.image.pixel(8, 8), qRgb(255, 0, 0)), 40);
 }
 
 TEST(Decode, CameraOrientationIsApplied)
