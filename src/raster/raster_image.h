@@ -58,8 +58,9 @@ struct DecorationImage {
 inline constexpr long long kMaxImagePixels = 150'000'000;
 inline constexpr int kMaxImageSide = 30'000;
 
-// Starts the codec library. Every function below does so when first called; calling it early at
-// start-up (from any thread, any number of times) only moves that cost.
+// Starts the codec library with the program's resource limits. Every function below does so
+// when first called, but the start briefly sets an environment variable, so the program calls
+// this once from main() before it starts other threads. Further calls do nothing.
 void initializeRaster();
 
 // The extensions (lower case, without the dot) of the picture formats the program accepts:
