@@ -120,7 +120,8 @@ BENCHMARK(Canvas)->Args({720, 480})->Args({960, 540})->Unit(benchmark::kMicrosec
 BENCHMARK(CanvasLoop)
     ->ArgNames({"loop", "w", "h"})
     ->ArgsProduct({{int(pictavo::yuv::Loop::Portable), int(pictavo::yuv::Loop::Sse2),
-                    int(pictavo::yuv::Loop::Avx2), int(pictavo::yuv::Loop::Avx2Vnni)},
+                    int(pictavo::yuv::Loop::Avx2), int(pictavo::yuv::Loop::Avx2Vnni),
+                    int(pictavo::yuv::Loop::Avx512Vnni)},
                    {720},
                    {480}})
     ->Unit(benchmark::kMicrosecond);

@@ -103,7 +103,7 @@ RowPairLoop rowPairLoop(Loop loop)
 Loop bestLoop()
 {
     static const Loop best = [] {
-        for (Loop loop : {Loop::Avx2Vnni, Loop::Avx2, Loop::Sse2}) {
+        for (Loop loop : {Loop::Avx512Vnni, Loop::Avx2Vnni, Loop::Avx2, Loop::Sse2}) {
             if (simdRowPairLoop(loop))
                 return loop;
         }

@@ -30,7 +30,7 @@ inline std::uint8_t crOf(int sumB, int sumG, int sumR)
 using RowPairLoop = int (*)(const std::uint8_t* row0, const std::uint8_t* row1, std::uint8_t* luma0,
                             std::uint8_t* luma1, std::uint8_t* cb, std::uint8_t* cr, int width);
 
-enum class Loop { Portable, Sse2, Avx2, Avx2Vnni };
+enum class Loop { Portable, Sse2, Avx2, Avx2Vnni, Avx512Vnni };
 
 // The loop for `loop`, or nullptr when this machine or build cannot run it.
 RowPairLoop rowPairLoop(Loop loop);

@@ -198,8 +198,8 @@ struct RandomCanvas {
 std::vector<yuv::Loop> availableLoops()
 {
     std::vector<yuv::Loop> loops;
-    for (yuv::Loop loop :
-         {yuv::Loop::Portable, yuv::Loop::Sse2, yuv::Loop::Avx2, yuv::Loop::Avx2Vnni}) {
+    for (yuv::Loop loop : {yuv::Loop::Portable, yuv::Loop::Sse2, yuv::Loop::Avx2,
+                           yuv::Loop::Avx2Vnni, yuv::Loop::Avx512Vnni}) {
         if (yuv::rowPairLoop(loop))
             loops.push_back(loop);
     }
