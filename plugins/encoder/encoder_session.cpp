@@ -446,6 +446,9 @@ int EncoderSession::sendAndWrite(AVCodecContext* codec, AVStream* stream, const 
         av_packet_rescale_ts(packet_.get(), codec->time_base, stream->time_base);
         packet_->stream_index = stream->index;
         ret = av_interleaved_write_frame(output_.get(), packet_.get());
+        // A failed write (a full disk) is only recorded in the file context.
+        if (ret >= 0 && output_->pb && output_->pb->error < 0)
+            ret = output_->pb->error;
         if (ret < 0) {
             error = "cannot write the file " + settings_.outputPath + ": " + avErrorText(ret);
             return kEncoderOutputFailed;

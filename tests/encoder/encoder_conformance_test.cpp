@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -47,6 +49,11 @@ struct DiscCase {
     const char* sampleRate; // as the profile asks; discs always get 48 kHz
     int maxGop;
 };
+
+void PrintTo(const DiscCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class DiscOutput : public testing::TestWithParam<DiscCase> {};
 
@@ -118,6 +125,11 @@ struct ColourCase {
     const char* videoBitrate;
 };
 
+void PrintTo(const ColourCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class DecodedColours : public testing::TestWithParam<ColourCase> {};
 
 TEST_P(DecodedColours, MatchWhatWasSent)
@@ -175,6 +187,11 @@ struct MusicCase {
     double musicSeconds; // < 0: no file; 0: a file of garbage
     bool expectToneAtStart;
 };
+
+void PrintTo(const MusicCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class MusicFit : public testing::TestWithParam<MusicCase> {};
 

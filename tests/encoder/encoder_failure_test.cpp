@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <filesystem>
 #include <functional>
 #include <unistd.h>
@@ -19,6 +21,11 @@ struct RefusalCase {
     int expected;
     const char* errorMentions;
 };
+
+void PrintTo(const RefusalCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class InitRefusal : public testing::TestWithParam<RefusalCase> {};
 
@@ -171,12 +178,13 @@ TEST(EncoderCalls, FullDiskIsReportedNotCrashed)
     call.output = dir.file("full.mpg");
     ASSERT_EQ(symlink("/dev/full", call.output.c_str()), 0);
     int result = call.init();
-    for (int i = 0; i < 60 && result == 0; ++i)
-        result = encodeFrames(320, 240, 1);
-    const int closed = encoderLibrary().close();
-    if (result == 0)
-        result = closed;
+    // Reported while frames are still coming, so that rendering stops early.
+    for (int i = 0; i < 60 && result == 0; ++i) {
+        const std::vector<uint8_t> frame = noiseFrame(320, 240, uint32_t(i));
+        result = encoderLibrary().encodeFrame(frame.data());
+    }
     EXPECT_EQ(result, kEncoderOutputFailed);
+    EXPECT_EQ(encoderLibrary().close(), kEncoderOutputFailed);
     EXPECT_NE(std::string(encoderLibrary().lastError()).find("full.mpg"), std::string::npos);
 }
 

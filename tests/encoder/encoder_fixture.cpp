@@ -73,6 +73,17 @@ std::vector<uint8_t> movingFrame(int width, int height, int number)
     return frame;
 }
 
+std::vector<uint8_t> noiseFrame(int width, int height, uint32_t seed)
+{
+    std::vector<uint8_t> frame(size_t(width) * height * 3 / 2);
+    uint32_t state = seed * 2654435761u + 1;
+    for (uint8_t& b : frame) {
+        state = state * 1664525u + 1013904223u;
+        b = uint8_t(16 + (state >> 24) % 220);
+    }
+    return frame;
+}
+
 bool writeToneWav(const std::string& path, double seconds, int sampleRate, int channels)
 {
     const uint32_t frames = uint32_t(seconds * sampleRate);

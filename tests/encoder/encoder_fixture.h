@@ -53,6 +53,9 @@ std::vector<uint8_t> quadrantFrame(int width, int height, const Yuv (&colours)[4
 // Frames whose luma ramps with the frame number, so that consecutive frames differ.
 std::vector<uint8_t> movingFrame(int width, int height, int number);
 
+// A frame of pseudo-random noise, which no codec can compress much.
+std::vector<uint8_t> noiseFrame(int width, int height, uint32_t seed);
+
 // Writes a 16-bit PCM WAV file with a 440 Hz tone.
 bool writeToneWav(const std::string& path, double seconds, int sampleRate, int channels);
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include <cmath>
 #include <filesystem>
 
@@ -31,7 +33,13 @@ struct OutputCase {
     const char* codedAudio;
     int expectedRate;
     int expectedChannels;
+    uint32_t videoTag = 0; // 0: any
 };
+
+void PrintTo(const OutputCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 const OutputCase kOutputCases[] = {
     {"DvdNtsc", "out.mpg", "mpeg2video", 720, 480, "6000kb", "29.97", "mp2", "224kb", "48000", "2",
@@ -55,7 +63,7 @@ const OutputCase kOutputCases[] = {
     {"Mpeg4Portable", "out.mp4", "mpeg4", 320, 180, "768kb", "29.97", "libfaac", "96kb", "44100",
      "2", "mp4", "mpeg4", 30000, 1001, "aac", 44100, 2},
     {"XvidAvi", "out.avi", "libxvid", 320, 240, "1500kb", "29.97", "libmp3lame", "128kb", "44100",
-     "2", "avi", "mpeg4", 30000, 1001, "mp3", 44100, 2},
+     "2", "avi", "mpeg4", 30000, 1001, "mp3", 44100, 2, 0x44495658 /* XVID */},
     {"XvidAviPal", "out.avi", "libxvid", 480, 360, "1000kb", "25", "libmp3lame", "160kb", "48000",
      "1", "avi", "mpeg4", 25, 1, "mp3", 48000, 1},
     {"H263Phone3gp", "out.3gp", "h263p", 176, 144, "128kb", "29.97", "libfaac", "64kb", "22050",
@@ -100,6 +108,9 @@ TEST_P(EncoderOutput, HoldsEveryFrameAndMatchingSound)
     EXPECT_NE(p.formatName.find(c.demuxer), std::string::npos) << p.formatName;
     ASSERT_TRUE(p.hasVideo);
     EXPECT_EQ(p.videoCodec, c.codedVideo);
+    if (c.videoTag) {
+        EXPECT_EQ(p.videoTag, c.videoTag);
+    }
     EXPECT_EQ(p.width, c.width);
     EXPECT_EQ(p.height, c.height);
     EXPECT_EQ(int64_t(p.frameRateNum) * c.rateDen, int64_t(c.rateNum) * p.frameRateDen)
