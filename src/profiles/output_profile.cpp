@@ -2,7 +2,6 @@
 
 #include "core/xml_document.h"
 
-#include <climits>
 #include <cstddef>
 
 namespace pictavo {
@@ -22,37 +21,6 @@ bool loadParameterElement(XmlDocument& document, std::string_view name, ProfileP
 }
 
 } // namespace
-
-int decimalValue(std::string_view text)
-{
-    std::size_t pos = 0;
-    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == '\n' ||
-                                 text[pos] == '\r' || text[pos] == '\v' || text[pos] == '\f')) {
-        ++pos;
-    }
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
-    long long value = 0;
-    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
-        if (value <= static_cast<long long>(INT_MAX) + 1) {
-            value = value * 10 + (text[pos] - '0');
-        }
-        ++pos;
-    }
-    if (negative) {
-        value = -value;
-    }
-    if (value > INT_MAX) {
-        return INT_MAX;
-    }
-    if (value < INT_MIN) {
-        return INT_MIN;
-    }
-    return static_cast<int>(value);
-}
 
 FrameRateTiming frameRateTiming(std::string_view frameRateText)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/decimal.h"
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -109,11 +111,6 @@ private:
     std::string descS_;
     int listIndex_ = 0;
 };
-
-// The usual decimal conversion of texts read from the profile files: leading white space is
-// skipped, an optional sign and the digits up to the first non-digit are read; text without
-// digits gives 0. Values beyond the int range are clamped to it.
-int decimalValue(std::string_view text);
 
 // What a frame-rate text means for the TV system: "29.97" selects NTSC timing, "25" PAL
 // timing; any other text leaves the TV system as it was.

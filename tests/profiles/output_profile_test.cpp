@@ -283,27 +283,6 @@ TEST_F(OutputProfileTest, ApplyChoicesSelectsEveryParameterInOrder)
               FrameRateTiming::Pal);
 }
 
-TEST(ProfileValues, DecimalConversion)
-{
-    const std::pair<const char*, int> cases[] = {
-        {"768", 768},
-        {"  42", 42},
-        {"\t7x", 7},
-        {"12.2k", 12},
-        {"-3", -3},
-        {"+5", 5},
-        {"", 0},
-        {"abc", 0},
-        {"- 3", 0},
-        {"0012", 12},
-        {"99999999999", INT_MAX},
-        {"-99999999999", INT_MIN},
-    };
-    for (const auto& [text, value] : cases) {
-        EXPECT_EQ(decimalValue(text), value) << '"' << text << '"';
-    }
-}
-
 TEST(ProfileValues, FrameRateSelectsTheTvSystemOnlyForExactTexts)
 {
     const std::pair<const char*, FrameRateTiming> cases[] = {
