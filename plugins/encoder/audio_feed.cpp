@@ -73,6 +73,7 @@ int AudioFeed::open(const std::string& path, AVSampleFormat format, int sampleRa
         return 0;
     }
     sourceDone_ = false;
+    hadMusic_ = true;
     decoderDrained_ = false;
     return 0;
 }

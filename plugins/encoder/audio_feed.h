@@ -26,8 +26,8 @@ public:
     // Puts exactly count samples into frame (allocated by the caller with nb_samples >= count).
     int read(AVFrame* frame, int count, std::string& error);
 
-    // True once the music has ended and silence is given.
-    bool exhausted() const { return sourceDone_; }
+    // True when music was opened and has ended: what follows is silence.
+    bool musicEnded() const { return hadMusic_ && sourceDone_; }
 
 private:
     int decodeMore(std::string& error);
@@ -43,6 +43,7 @@ private:
     FramePtr decoded_;
     FramePtr scratch_; // converted samples on their way into the FIFO
     int streamIndex_ = -1;
+    bool hadMusic_ = false;
     bool sourceDone_ = true;
     bool decoderDrained_ = false;
     // What the resampler was set up for.

@@ -9,6 +9,7 @@ extern "C" {
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
 
 namespace pictavo::encoder {
 namespace {
@@ -88,7 +89,15 @@ int EncoderSession::open(const EncoderSettings& settings, std::unique_ptr<Encode
         logLine(settings.adjustments);
 
     EncoderSession* self = s.get();
-    s->worker_ = std::thread([self] { self->run(); });
+    try {
+        s->worker_ = std::thread([self] { self->run(); });
+    } catch (const std::system_error& e) {
+        error = std::string("cannot start the encoding thread: ") + e.what();
+        s->closing_ = true;
+        std::string ignored;
+        s->finish(ignored); // leaves a valid, empty file
+        return kEncoderEncodeFailed;
+    }
     session = std::move(s);
     return kEncoderOk;
 }
@@ -483,6 +492,8 @@ int EncoderSession::finish(std::string& error)
         result = sendAndWrite(audio_.get(), audioStream_, nullptr, text);
     if (result != kEncoderOk)
         fail(result, text);
+    if (feed_.musicEnded())
+        logLine("the music is shorter than the video; the sound track ends in silence");
 
     AVFormatContext* out = output_.get();
     if (headerWritten_) {
