@@ -554,7 +554,7 @@ TEST(XmlDocumentParse, RecordArrayStartsFromTextLength)
 
 TEST(XmlDocumentParse, DeepNestingDoesNotExhaustTheStack)
 {
-    constexpr int kDepth = 200000;
+    constexpr int kDepth = 100000;
     std::string text;
     for (int i = 0; i < kDepth; ++i)
         text += "<a>";
