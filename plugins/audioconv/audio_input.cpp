@@ -96,6 +96,7 @@ AudioInput::Step AudioInput::nextPacket(AVPacket* packet)
 
 AudioInput::Step AudioInput::nextFrame(AVFrame* frame)
 {
+    int stalls = 0;
     for (;;) {
         int code = avcodec_receive_frame(decoder_.get(), frame);
         if (code >= 0) {
@@ -113,24 +114,33 @@ AudioInput::Step AudioInput::nextFrame(AVFrame* frame)
         if (draining_) {
             return Step::End;
         }
-        const Step read = nextPacket(packet_.get());
-        if (read == Step::Failed) {
-            return read;
+        if (!packetPending_) {
+            const Step read = nextPacket(packet_.get());
+            if (read == Step::Failed) {
+                return read;
+            }
+            if (read == Step::End) {
+                draining_ = true;
+                avcodec_send_packet(decoder_.get(), nullptr);
+                continue;
+            }
+            packetPending_ = true;
         }
-        if (read == Step::End) {
-            draining_ = true;
-            code = avcodec_send_packet(decoder_.get(), nullptr);
-        } else {
-            code = avcodec_send_packet(decoder_.get(), packet_.get());
-            av_packet_unref(packet_.get());
+        code = avcodec_send_packet(decoder_.get(), packet_.get());
+        if (code == AVERROR(EAGAIN)) {
+            // The decoder still has output for us; take it before sending the packet again.
+            if (++stalls > 2) {
+                return fail("the decoder stalled on", code);
+            }
+            continue;
         }
+        stalls = 0;
+        packetPending_ = false;
+        av_packet_unref(packet_.get());
         if (code == AVERROR(ENOMEM)) {
             return fail("out of memory decoding", code);
         }
-        if (code == AVERROR(EAGAIN)) {
-            return fail("the decoder stalled on", code);
-        }
-        if (code < 0 && code != AVERROR_EOF) {
+        if (code < 0) {
             ++damagedPackets_;
         }
     }

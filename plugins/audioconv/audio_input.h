@@ -42,6 +42,7 @@ private:
     PacketPtr packet_;
     int streamIndex_ = -1;
     bool draining_ = false;
+    bool packetPending_ = false;
     int damagedPackets_ = 0;
     std::string error_;
 };

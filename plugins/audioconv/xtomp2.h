@@ -31,7 +31,8 @@ extern "C" {
 #define XTOMP2_BIT_RATE 224000
 
 /* How the caller asks a running conversion to give up. The library calls
- * isStopRequested(context) often (about every 30 ms of audio) from the converting thread; a
+ * isStopRequested(context) from the converting thread before every decoded block of audio (a
+ * few tens of milliseconds of sound, at most a fraction of a second); a
  * non-zero answer ends the conversion with XTOMP2_STOPPED and removes the partial output.
  * The function must be cheap and thread-safe. A null handle or a null function means the
  * conversion runs to its end. */

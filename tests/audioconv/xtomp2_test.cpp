@@ -185,6 +185,15 @@ TEST_F(XToMp2Test, JoinedConversionsDecodeAsOneStreamOfTheSummedLength)
     EXPECT_EQ(probe.samples, summed);
     EXPECT_EQ(seconds(joined), static_cast<int>(summed / kRate));
 
+    // A stream whose format changes midway (MP3 at 44.1 kHz stereo, then MP2 at 32 kHz mono)
+    // converts whole.
+    const std::string mixed = out_.file("mixed.mp3");
+    ASSERT_TRUE(writeFile(mixed, readFile(source("cbr.mp3")) + readFile(source("mono32k.mp2"))));
+    ASSERT_EQ(convert(mixed, out_.file("mixed.mp2")), XTOMP2_OK) << lastError();
+    const AudioProbe converted = probeAudio(out_.file("mixed.mp2"));
+    EXPECT_EQ(converted.decodeErrors, 0);
+    EXPECT_NEAR(static_cast<double>(converted.samples) / kRate, 8.0, 0.2);
+
     // The joined stream converts again, as a stream whose frames all share one format.
     ASSERT_EQ(convert(joined, out_.file("again.mp2")), XTOMP2_OK) << lastError();
     EXPECT_NEAR(probeAudio(out_.file("again.mp2")).samples, summed, 2 * 1152);
