@@ -257,13 +257,14 @@ bool XmlDocument::setText(std::string_view text)
     free_ = 1;
     parent_ = current_ = child_ = 0;
     valid_ = false;
-    records_.assign(text_.size() / 64 + 8, ElementRecord{});
-    if (text_.empty())
-        return false;
     if (text_.size() > kMaxTextLength) {
+        records_.assign(8, ElementRecord{});
         error_ = "Document too large";
         return false;
     }
+    records_.assign(text_.size() / 64 + 8, ElementRecord{});
+    if (text_.empty())
+        return false;
     const int root = parseDocument();
     records_[0] = ElementRecord{};
     if (root > 0) {

@@ -651,10 +651,16 @@ TEST(XmlDocumentFile, WritesBytesUnchangedAndReplacesOldFile)
     EXPECT_EQ(test::readFile(path), doc.documentText());
     ASSERT_TRUE(writeXmlFile(path, ""));
     EXPECT_EQ(test::readFile(path), "");
+    // A symbolic link is written through: the file it names changes, the link stays.
+    const std::string link = dir.file("link.prg");
+    std::filesystem::create_symlink(path, link);
+    ASSERT_TRUE(writeXmlFile(link, "<a/>"));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(test::readFile(path), "<a/>");
     // Nothing else is left in the folder.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
-              1);
+              2);
 }
 
 TEST(XmlDocumentFile, WriteFailuresAreReported)
