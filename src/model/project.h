@@ -1,5 +1,6 @@
 #pragma once
 
+#include "effects/transition_settings_store.h"
 #include "model/photo_settings.h"
 #include "model/preferences.h"
 #include "model/project_folders.h"
@@ -91,6 +92,10 @@ public:
     const Preferences& preferences() const { return preferences_; }
     ResourcePaths& resourcePaths() { return resourcePaths_; }
     const ResourcePaths& resourcePaths() const { return resourcePaths_; }
+    // The transition templates of the settings dialogs; read from and written to the
+    // preferences file together with the preferences.
+    TransitionSettingsStore& transitionStore() { return transitionStore_; }
+    const TransitionSettingsStore& transitionStore() const { return transitionStore_; }
     const std::string& projectFile() const { return projectFile_; }
     void setProjectFile(std::string path) { projectFile_ = std::move(path); }
 
@@ -124,6 +129,7 @@ private:
     ProjectFolders folders_;
     Preferences preferences_;
     ResourcePaths resourcePaths_;
+    TransitionSettingsStore transitionStore_;
     std::string projectFile_;
     ProfileCatalogue* outputProfiles_ = nullptr;
     bool modified_ = false;
