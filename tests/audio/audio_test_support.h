@@ -26,7 +26,7 @@ struct DecodedAudio {
 };
 DecodedAudio decodeAudio(const std::string& path);
 
-// The lines of a text file.
+// The whole text of a file ("" when it cannot be read).
 std::string readText(const std::string& path);
 
 } // namespace pictavo::test
