@@ -10,7 +10,7 @@
 
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__)
 #include <immintrin.h>
 #define PICTAVO_YUV_X86 1
 #endif
@@ -238,8 +238,10 @@ PICTAVO_VNNI int vnniRowPair(const std::uint8_t* row0, const std::uint8_t* row1,
 // The same on 512-bit vectors; the last 16-column piece goes to the 256-bit loop.
 // (GCC 12 warns about the deliberately undefined pass-through operand inside some 512-bit
 // intrinsics in unoptimised builds.)
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #define PICTAVO_VNNI512 __attribute__((target("avx2,avx512f,avx512bw,avx512vnni,avx512vl")))
 
 PICTAVO_VNNI512 int vnni512RowPair(const std::uint8_t* row0, const std::uint8_t* row1,
@@ -300,7 +302,9 @@ PICTAVO_VNNI512 int vnni512RowPair(const std::uint8_t* row0, const std::uint8_t*
     return x + vnniRowPair(row0 + x * 4, row1 + x * 4, luma0 + x, luma1 + x, cb + x / 2, cr + x / 2,
                            width - x);
 }
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 
 } // namespace
 

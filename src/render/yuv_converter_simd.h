@@ -30,6 +30,8 @@ inline std::uint8_t crOf(int sumB, int sumG, int sumR)
 using RowPairLoop = int (*)(const std::uint8_t* row0, const std::uint8_t* row1, std::uint8_t* luma0,
                             std::uint8_t* luma1, std::uint8_t* cb, std::uint8_t* cr, int width);
 
+// Portable: plain C++ only. Sse2: 16-bit lanes. Avx2: byte multiply-adds on 256-bit vectors.
+// Avx2Vnni / Avx512Vnni: byte dot products (AVX-512 VNNI) on 256- / 512-bit vectors.
 enum class Loop { Portable, Sse2, Avx2, Avx2Vnni, Avx512Vnni };
 
 // The loop for `loop`, or nullptr when this machine or build cannot run it.
