@@ -115,18 +115,27 @@ Loop bestLoop()
 bool convertCanvasWith(Loop loop, const QImage& canvas, std::uint8_t* yPlane, int yStride,
                        std::uint8_t* cbPlane, int cbStride, std::uint8_t* crPlane, int crStride)
 {
+    return convertCanvasWith(loop, canvas, canvas.rect(), yPlane, yStride, cbPlane, cbStride,
+                             crPlane, crStride);
+}
+
+bool convertCanvasWith(Loop loop, const QImage& canvas, const QRect& area, std::uint8_t* yPlane,
+                       int yStride, std::uint8_t* cbPlane, int cbStride, std::uint8_t* crPlane,
+                       int crStride)
+{
     const RowPairLoop rowPair = rowPairLoop(loop);
     if (!rowPair || canvas.isNull() || !canvasFormatAccepted(canvas) || !yPlane || !cbPlane ||
-        !crPlane)
+        !crPlane || area.isEmpty() || !canvas.rect().contains(area))
         return false;
-    const int width = canvas.width();
-    const int height = canvas.height();
+    const int width = area.width();
+    const int height = area.height();
     if (yStride < width || cbStride < width / 2 || crStride < width / 2)
         return false;
+    auto areaRow = [&](int y) { return canvas.constScanLine(area.y() + y) + area.x() * 4; };
 
     for (int y = 0; y + 1 < height; y += 2) {
-        const std::uint8_t* row0 = canvas.constScanLine(y);
-        const std::uint8_t* row1 = canvas.constScanLine(y + 1);
+        const std::uint8_t* row0 = areaRow(y);
+        const std::uint8_t* row1 = areaRow(y + 1);
         std::uint8_t* luma0 = yPlane + std::ptrdiff_t(y) * yStride;
         std::uint8_t* luma1 = luma0 + yStride;
         std::uint8_t* cb = cbPlane + std::ptrdiff_t(y / 2) * cbStride;
@@ -136,7 +145,7 @@ bool convertCanvasWith(Loop loop, const QImage& canvas, std::uint8_t* yPlane, in
     }
     if (height % 2 != 0) {
         // The last row of an odd height has no chroma of its own.
-        const std::uint8_t* row = canvas.constScanLine(height - 1);
+        const std::uint8_t* row = areaRow(height - 1);
         std::uint8_t* luma = yPlane + std::ptrdiff_t(height - 1) * yStride;
         for (int x = 0; x < width; ++x)
             luma[x] = pixelLuma(row + x * 4);
@@ -167,14 +176,21 @@ I420Layout i420Layout(int width, int height)
 
 bool convertCanvasToI420(const QImage& canvas, std::uint8_t* buffer, std::size_t bufferSize)
 {
-    if (canvas.isNull() || !buffer)
+    return convertCanvasToI420(canvas, canvas.rect(), buffer, bufferSize);
+}
+
+bool convertCanvasToI420(const QImage& canvas, const QRect& area, std::uint8_t* buffer,
+                         std::size_t bufferSize)
+{
+    if (!buffer || area.isEmpty())
         return false;
-    const I420Layout layout = i420Layout(canvas.width(), canvas.height());
+    const I420Layout layout = i420Layout(area.width(), area.height());
     if (bufferSize < layout.totalBytes)
         return false;
-    const int width = canvas.width();
-    return convertCanvasToI420(canvas, buffer, width, buffer + layout.cbOffset, width / 2,
-                               buffer + layout.crOffset, width / 2);
+    const int width = area.width();
+    return yuv::convertCanvasWith(yuv::bestLoop(), canvas, area, buffer, width,
+                                  buffer + layout.cbOffset, width / 2, buffer + layout.crOffset,
+                                  width / 2);
 }
 
 } // namespace pictavo

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class QImage;
+class QRect;
 
 namespace pictavo::yuv {
 
@@ -42,5 +43,9 @@ Loop bestLoop();
 // convertCanvasToI420 with a chosen loop (false also when the loop is not available).
 bool convertCanvasWith(Loop loop, const QImage& canvas, std::uint8_t* yPlane, int yStride,
                        std::uint8_t* cbPlane, int cbStride, std::uint8_t* crPlane, int crStride);
+// The same for the part `area` of the canvas (false when it is empty or not inside the canvas).
+bool convertCanvasWith(Loop loop, const QImage& canvas, const QRect& area, std::uint8_t* yPlane,
+                       int yStride, std::uint8_t* cbPlane, int cbStride, std::uint8_t* crPlane,
+                       int crStride);
 
 } // namespace pictavo::yuv

@@ -330,6 +330,35 @@ TEST(YuvConverter, SingleBufferHoldsThePlanesAtTheirOffsets)
     }
 }
 
+TEST(YuvConverter, FrameAreaOfALargerCanvasIsConvertedInPlace)
+{
+    std::mt19937 random(11);
+    RandomCanvas canvas(50, 30, 8, QImage::Format_RGB32, random);
+    for (const QRect area : {QRect(0, 0, 50, 30), QRect(3, 5, 20, 10), QRect(7, 1, 33, 7),
+                             QRect(49, 29, 1, 1), QRect(1, 0, 48, 30)}) {
+        SCOPED_TRACE(testing::Message()
+                     << area.x() << "," << area.y() << " " << area.width() << "x" << area.height());
+        const Planes plain = plainConversion(canvas.image.copy(area));
+        const I420Layout layout = i420Layout(area.width(), area.height());
+        Bytes buffer(layout.totalBytes + 1, kGuard);
+        ASSERT_TRUE(convertCanvasToI420(canvas.image, area, buffer.data(), layout.totalBytes));
+        const std::size_t chroma = std::size_t(area.width() / 2) * (area.height() / 2);
+        EXPECT_TRUE(std::equal(plain.y.begin(), plain.y.end(), buffer.begin()));
+        EXPECT_TRUE(std::equal(plain.cb.begin(), plain.cb.begin() + chroma,
+                               buffer.begin() + layout.cbOffset));
+        EXPECT_TRUE(std::equal(plain.cr.begin(), plain.cr.begin() + chroma,
+                               buffer.begin() + layout.crOffset));
+        EXPECT_EQ(buffer.back(), kGuard);
+    }
+    Bytes buffer(4096, kGuard);
+    for (const QRect area :
+         {QRect(), QRect(40, 0, 20, 10), QRect(-1, 0, 5, 5), QRect(0, 29, 4, 2)}) {
+        EXPECT_FALSE(convertCanvasToI420(canvas.image, area, buffer.data(), buffer.size()));
+    }
+    EXPECT_TRUE(
+        std::all_of(buffer.begin(), buffer.end(), [](std::uint8_t b) { return b == kGuard; }));
+}
+
 // --- Refusals ---------------------------------------------------------------------------------
 
 TEST(YuvConverter, UnusableArgumentsAreRefusedWithoutWriting)
