@@ -1,42 +1,32 @@
-// The table of transition renderers, indexed by TransitionType. Adding a transition: write its
-// renderer class in transitions/<family>/<name>_transition.cpp with a factory function
-// `std::unique_ptr<TransitionRenderer> create<Name>Transition()`, declare the factory below and
-// put it in its slot of the table.
+// The table of transition renderers, indexed by TransitionType. The transitions live in three
+// families, one folder each under transitions/; every family has one table file
+// (transitions/family_x/family_x_table.cpp) with a function that returns the renderer of a type
+// it draws, or null. Adding a transition: write its renderer class in
+// transitions/<family>/<name>_transition.cpp and put its factory into the family's table.
 
 #include "render/transition_renderer.h"
 
 #include <QPainter>
-#include <array>
 
 namespace pictavo {
 
-std::unique_ptr<TransitionRenderer> createAlphaTransition();
+// Alpha, Accordion, Blinds, Circle, Clock, Cube fly.
+std::unique_ptr<TransitionRenderer> createFamilyATransition(TransitionType type);
+// Diagonal sweep, Door, Flip, Fly, Polygon, Rotate in.
+std::unique_ptr<TransitionRenderer> createFamilyBTransition(TransitionType type);
+// Shutter, Spin, Sweep, Twist, Wipe, Zoom.
+std::unique_ptr<TransitionRenderer> createFamilyCTransition(TransitionType type);
 
 namespace {
 
-using Factory = std::unique_ptr<TransitionRenderer> (*)();
-
-// Slot by type; nullptr: not there yet, the step cuts to the incoming photo.
-constexpr std::array<Factory, kConcreteTransitionCount> kFactories = {
-    createAlphaTransition, // 0 Alpha
-    nullptr,               // 1 Accordion
-    nullptr,               // 2 Blinds
-    nullptr,               // 3 Circle
-    nullptr,               // 4 Clock
-    nullptr,               // 5 Cube fly
-    nullptr,               // 6 Diagonal sweep
-    nullptr,               // 7 Door
-    nullptr,               // 8 Flip
-    nullptr,               // 9 Fly
-    nullptr,               // 10 Polygon
-    nullptr,               // 11 Rotate in
-    nullptr,               // 12 Shutter
-    nullptr,               // 13 Spin
-    nullptr,               // 14 Sweep
-    nullptr,               // 15 Twist
-    nullptr,               // 16 Wipe
-    nullptr,               // 17 Zoom
-};
+std::unique_ptr<TransitionRenderer> createOwnRenderer(TransitionType type)
+{
+    if (auto renderer = createFamilyATransition(type))
+        return renderer;
+    if (auto renderer = createFamilyBTransition(type))
+        return renderer;
+    return createFamilyCTransition(type);
+}
 
 // Transition frames show the incoming frame as it is.
 class CutTransition : public TransitionRenderer {
@@ -55,14 +45,14 @@ std::unique_ptr<TransitionRenderer> createTransitionRenderer(TransitionType type
 {
     if (!isConcreteTransition(type))
         return nullptr;
-    if (const Factory factory = kFactories[static_cast<std::size_t>(type)])
-        return factory();
+    if (auto renderer = createOwnRenderer(type))
+        return renderer;
     return std::make_unique<CutTransition>();
 }
 
 bool hasOwnTransitionRenderer(TransitionType type)
 {
-    return isConcreteTransition(type) && kFactories[static_cast<std::size_t>(type)] != nullptr;
+    return isConcreteTransition(type) && createOwnRenderer(type) != nullptr;
 }
 
 } // namespace pictavo
