@@ -11,7 +11,8 @@ struct PhotoFrame {
     // not be decoded, which leaves only the background on screen).
     QImage image;
     // Frame-sized opaque picture (Format_RGB32) of the photo at its current motion state: the
-    // incoming frame the transitions draw from. Created by the run's driver.
+    // incoming frame the transitions draw from. Created by the run's driver. Up to date during
+    // the transition frames of a step; the display frames draw straight onto the canvas.
     QImage motionCanvas;
     int fitWidth = 0;
     int fitHeight = 0;

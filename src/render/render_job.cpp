@@ -231,6 +231,11 @@ int previewFramesPerSecond(int videoStandard)
     return videoStandard != 0 ? 25 : 30;
 }
 
+int previewFrameIntervalMs(int videoStandard)
+{
+    return videoStandard != 0 ? 40 : 33;
+}
+
 int runSlideshowSteps(RenderJob& job, int framesPerSecond)
 {
     const Slideshow* slideshow = slideshowOf(job);

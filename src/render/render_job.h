@@ -143,6 +143,8 @@ int renderOpening(RenderJob& job);
 // ("29.97" gives 29); in the slideshow preview 25 for PAL and 30 otherwise.
 int productionFramesPerSecond(const std::string& frameRateText);
 int previewFramesPerSecond(int videoStandard);
+// Milliseconds between preview frames: 40 for PAL (non-zero), 33 for NTSC.
+int previewFrameIntervalMs(int videoStandard);
 
 // The whole chain of a slideshow run (production or slideshow preview): the opening, then a
 // step per photo from the second one on. The result is the first non-zero result of a step

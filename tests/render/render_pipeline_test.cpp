@@ -7,6 +7,7 @@
 #include "render_test_support.h"
 
 #include <QDir>
+#include <QPainter>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -40,6 +41,8 @@ TEST(FramesPerSecond, FromTheProfileTextAndThePreviewStandard)
     EXPECT_EQ(productionFramesPerSecond("fast"), 0);
     EXPECT_EQ(previewFramesPerSecond(1), 25);
     EXPECT_EQ(previewFramesPerSecond(0), 30);
+    EXPECT_EQ(previewFrameIntervalMs(1), 40);
+    EXPECT_EQ(previewFrameIntervalMs(0), 33);
 }
 
 // fps x (1 + sum over photos 1..n-1 of display + transition seconds), whatever photo 0 holds.
@@ -287,6 +290,96 @@ TEST(AlphaTransition, BlendsAndFadesThroughWhiteOrBlack)
         ASSERT_EQ(sink.kept.size(), 20u);
         const QRgb pixel = sink.kept[10 + c.frame].pixel(20, 20);
         EXPECT_TRUE(near(pixel, c.expected, 2)) << std::hex << pixel << " expected " << c.expected;
+    }
+}
+
+// Watches what the shared step sees: the counter, the incoming frame and the release.
+class ProbeTransition : public TransitionRenderer {
+public:
+    explicit ProbeTransition(bool frozen) : frozen_(frozen) {}
+    std::vector<int> counters;
+    std::vector<QImage> incoming;
+    int began = 0;
+    int ended = 0;
+    int parameter = -1;
+    int framesSeen = -1;
+
+protected:
+    bool freezesIncomingPhoto() const override { return frozen_; }
+    void begin(RenderJob&) override
+    {
+        ++began;
+        parameter = firstParameter();
+        framesSeen = frames();
+    }
+    void composeTransitionFrame(RenderJob& job, int) override
+    {
+        counters.push_back(job.counter);
+        incoming.push_back(job.photo.motionCanvas.copy());
+        QPainter painter(&job.canvas);
+        painter.drawImage(0, 0, outgoing());
+    }
+    void end() override { ++ended; }
+
+private:
+    bool frozen_;
+};
+
+TEST(TransitionStep, MovingOrFrozenIncomingPhotoAndReleaseOnEveryPath)
+{
+    struct Case {
+        bool frozen;
+        int stopAfter; // frames of the step before the stop (0: none)
+        int expectedFrames;
+        int expectedResult;
+    };
+    const Case cases[] = {
+        {false, 0, 20, kResultOk},
+        {true, 0, 20, kResultOk},
+        {true, 3, 3, kResultStopped},    // stopped during the transition frames
+        {false, 15, 15, kResultStopped}, // stopped during the display frames
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "frozen " << c.frozen << " stop " << c.stopAfter);
+        TempDir dir;
+        // photo 1 pans across the frame while it comes in
+        const auto slideshow =
+            makeSlideshow(dir, {{kRed, 1, 1}, {kGreen, 1, 1, kTransitionBlinds, 7, 0}});
+        QImage tall(64, 256, QImage::Format_RGB32); // fitted 12 x 50, travels 52 pixels
+        for (int x = 0; x < 64; ++x)
+            for (int y = 0; y < 256; ++y)
+                tall.setPixel(x, y, qRgb(x * 4, 255 - y, 0));
+        ASSERT_TRUE(tall.save(QString::fromStdString(slideshow->photo(1)->workingPath), "PNG"));
+        AutoResetEvent stop;
+        RecordingSink sink;
+        sink.stopEvent = &stop;
+        ProductionFixture fixture(*slideshow, sink);
+        fixture.job.stopEvent = &stop;
+        fixture.job.counter = 1;
+        fixture.job.stepFrames = 20;
+        fixture.job.transitionFrames = 10;
+        sink.stopAfter = c.stopAfter;
+        ProbeTransition probe(c.frozen);
+        EXPECT_EQ(probe.run(fixture.job), c.expectedResult);
+        EXPECT_EQ(sink.frames(), c.expectedFrames);
+        EXPECT_EQ(probe.began, 1);
+        EXPECT_EQ(probe.ended, 1);
+        EXPECT_EQ(probe.parameter, 7);
+        EXPECT_EQ(probe.framesSeen, 10);
+        const int transitionFrames = std::min(c.expectedFrames, 10);
+        ASSERT_EQ(probe.counters.size(), static_cast<std::size_t>(transitionFrames));
+        for (int k = 0; k < transitionFrames; ++k)
+            EXPECT_EQ(probe.counters[k], 2 + k); // one counter unit per frame either way
+        EXPECT_EQ(fixture.job.counter, 1 + c.expectedFrames);
+        // moving: every frame a step further; frozen: the end-of-transition state throughout
+        EXPECT_EQ(probe.incoming[0] == probe.incoming[transitionFrames - 1], c.frozen);
+        if (c.expectedFrames == 20) {
+            // the display frames carry on from where the transition left the photo
+            PhotoFrame expected = fixture.job.photo;
+            prepareMotion(0, expected, 20, 64, 256);
+            moveMotion(expected, 20, 0);
+            EXPECT_NEAR(fixture.job.photo.drawX, expected.drawX, 0.01);
+        }
     }
 }
 
