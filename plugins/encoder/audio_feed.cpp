@@ -39,7 +39,7 @@ int AudioFeed::open(const std::string& path, AVSampleFormat format, int sampleRa
     }
 
     AVFormatContext* raw = nullptr;
-    ret = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
+    ret = avformat_open_input(&raw, localFile(path).c_str(), nullptr, nullptr);
     if (ret < 0) {
         note = "cannot open the audio file " + path + " (" + avErrorText(ret) +
                "); the video gets a silent sound track";

@@ -55,6 +55,13 @@ using OutputFormatPtr = std::unique_ptr<AVFormatContext, OutputFormatDeleter>;
 using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerDeleter>;
 using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
 
+// A path for FFmpeg's I/O that is always a local file, never a network address or another
+// protocol, even when the name contains a colon.
+inline std::string localFile(const std::string& path)
+{
+    return "file:" + path;
+}
+
 // FFmpeg's own text for an error number.
 inline std::string avErrorText(int error)
 {

@@ -268,7 +268,7 @@ int EncoderSession::openFile(std::string& error)
 {
     const EncoderSettings& st = settings_;
     AVFormatContext* out = output_.get();
-    int ret = avio_open(&out->pb, st.outputPath.c_str(), AVIO_FLAG_WRITE);
+    int ret = avio_open(&out->pb, localFile(st.outputPath).c_str(), AVIO_FLAG_WRITE);
     if (ret < 0) {
         error = "cannot create the file " + st.outputPath + ": " + avErrorText(ret);
         return kEncoderOutputFailed;

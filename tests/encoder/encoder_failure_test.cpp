@@ -188,6 +188,30 @@ TEST(EncoderCalls, FullDiskIsReportedNotCrashed)
     EXPECT_NE(std::string(encoderLibrary().lastError()).find("full.mpg"), std::string::npos);
 }
 
+// Names are local files even when they look like an address ("clip:1" is not a protocol).
+TEST(EncoderCalls, ColonInFileNamesStaysALocalFile)
+{
+    ASSERT_TRUE(encoderLibrary().loaded()) << encoderLibrary().loadError;
+    TempDir dir;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    ASSERT_TRUE(writeToneWav("music:1.wav", 0.5, 44100, 2));
+    EncoderCall call;
+    call.output = "clip:1.mpg";
+    call.audio = "music:1.wav";
+    const int opened = call.init();
+    const int encoded = opened ? opened : encodeFrames(320, 240, 5);
+    const int closed = opened ? opened : encoderLibrary().close();
+    std::filesystem::current_path(previous);
+    ASSERT_EQ(opened, 0) << encoderLibrary().lastError();
+    EXPECT_EQ(encoded, 0);
+    EXPECT_EQ(closed, 0);
+    const MediaProbe p = probeMedia(dir.file("clip:1.mpg"));
+    EXPECT_EQ(p.videoFrames, 5);
+    ASSERT_FALSE(p.audioLevels.empty());
+    EXPECT_GT(p.audioLevels.front(), 0.05f); // the music was found
+}
+
 // The production run hands over MP2 music joined from several converted files by simple byte
 // concatenation, whose parts may differ in sample rate.
 TEST(EncoderMusic, JoinedMp2PartsAreDecodedWhole)
