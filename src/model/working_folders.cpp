@@ -134,10 +134,17 @@ void changeWorkingFolder(Project& project, const std::string& base)
     if (newTemp == oldTemp)
         return;
 
+    // Files are moved out of, and the old folder removed, only when it is a program-made
+    // "temp" folder; a temp path from a hand-made project file that names another folder is
+    // left as it is.
+    const fs::path oldPath = normalised(oldTemp);
+    const fs::path newPath = normalised(newTemp);
+    const bool ownTemp = isProjectTempFolder(oldTemp, oldPath.parent_path().string());
+
     std::error_code error;
     fs::create_directories(newTemp, error);
     bool everyFileMoved = true;
-    if (!oldTemp.empty() && isRealFolder(oldTemp)) {
+    if (ownTemp) {
         for (fs::directory_iterator it(oldTemp, error), end; !error && it != end;
              it.increment(error)) {
             std::error_code statusError;
@@ -152,14 +159,11 @@ void changeWorkingFolder(Project& project, const std::string& base)
             everyFileMoved = false;
     }
 
-    // The old temp folder goes only when it is a program-made "temp" folder, nothing of it
-    // stayed behind unmoved, and the new temp folder does not lie inside it.
-    const fs::path oldPath = normalised(oldTemp);
-    const fs::path newPath = normalised(newTemp);
+    // The old folder goes only when nothing of it stayed behind unmoved and the new temp
+    // folder does not lie inside it.
     const auto relative = newPath.lexically_relative(oldPath);
     const bool newInsideOld = !relative.empty() && *relative.begin() != "..";
-    if (everyFileMoved && !newInsideOld &&
-        isProjectTempFolder(oldTemp, oldPath.parent_path().string()))
+    if (ownTemp && everyFileMoved && !newInsideOld)
         removeFolderTree(oldTemp);
 
     project.folders().workingFolder = base;

@@ -26,8 +26,9 @@ void newProjectFolders(Project& project);
 // becomes "<base>/temp", the files of the old temp folder are moved into it, the old temp
 // folder is removed, the output folder becomes "<base>/Output" and every slideshow re-points
 // its temporary files and working copies into the new temp folder. Nothing happens when the
-// temp folder stays the same. The old temp folder is removed only when it is a "temp" folder
-// inside a working folder and every file in it was moved; otherwise it is left in place.
+// temp folder stays the same. Files are moved only out of a folder named "temp" (a project's
+// temp folder; a hand-made temp path naming any other folder is left alone), and that folder is
+// removed only when every file in it was moved and the new temp folder does not lie inside it.
 void changeWorkingFolder(Project& project, const std::string& base);
 
 // Removes the folders of a project that was never saved (its project file does not exist):

@@ -431,6 +431,18 @@ TEST_F(WorkingFolderTest, OldTempFolderStaysWhenItsFilesCouldNotAllMove)
     EXPECT_EQ(test::readFile(oldTemp + "/notes.txt"), "keep me");
 }
 
+TEST_F(WorkingFolderTest, FilesOfAForeignTempPathAreNotMoved)
+{
+    // A temp path from a hand-made project file naming someone's folder.
+    const std::string documents = dir.file("documents");
+    ASSERT_TRUE(put(documents + "/letter.txt", "dear"));
+    project->defaults().tempFolder = documents;
+    changeWorkingFolder(*project, dir.file("chosen"));
+    EXPECT_EQ(test::readFile(documents + "/letter.txt"), "dear");
+    EXPECT_FALSE(exists(dir.file("chosen/temp/letter.txt")));
+    EXPECT_EQ(project->defaults().tempFolder, dir.file("chosen/temp"));
+}
+
 TEST_F(WorkingFolderTest, ChoosingTheTempFolderItselfKeepsEverything)
 {
     changeWorkingFolder(*project, oldTemp);

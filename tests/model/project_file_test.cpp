@@ -423,8 +423,9 @@ TEST_F(ProjectFileTest, DamagedFilesAreRefusedAtTheMissingElement)
         ASSERT_TRUE(test::writeFile(dir.file("edited.prg"), edited));
         auto loaded = load(dir.file("edited.prg"), c.loaded);
         EXPECT_EQ(loaded->slideshowCount(), c.slideshows);
-        if (c.loaded && c.slideshows > 0)
+        if (c.loaded && c.slideshows > 0) {
             EXPECT_EQ(loaded->slideshow(0)->photo(0)->edits.size(), c.edits);
+        }
     }
 }
 
