@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace pictavo {
 
@@ -204,9 +205,11 @@ int Project::totalSeconds() const
 
 void Project::sizeCheck()
 {
-    totalFrames_ = 0;
+    long long frames = 0;
     for (const auto& slideshow : slideshows_)
-        totalFrames_ += slideshow->totalFrames();
+        frames += slideshow->totalFrames();
+    totalFrames_ = static_cast<int>(std::clamp<long long>(frames, std::numeric_limits<int>::min(),
+                                                          std::numeric_limits<int>::max()));
     const OutputProfile* profile = outputProfiles_->currentProfile();
     if (!profile)
         return;

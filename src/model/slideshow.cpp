@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace pictavo {
 
@@ -20,6 +21,17 @@ template <typename T> void moveElement(std::vector<T>& items, int from, int to)
         std::rotate(items.begin() + from, items.begin() + from + 1, items.begin() + to + 1);
     else if (to < from)
         std::rotate(items.begin() + to, items.begin() + from, items.begin() + from + 1);
+}
+
+// Truncation toward zero of a frame or second count. Durations from a hand-edited project
+// file can be absurd; counts beyond the int range stop at its ends instead of wrapping.
+int truncated(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    constexpr double lowest = std::numeric_limits<int>::min();
+    constexpr double highest = std::numeric_limits<int>::max();
+    return static_cast<int>(std::clamp(value, lowest, highest));
 }
 
 std::string withoutExtension(const std::string& name)
@@ -246,11 +258,11 @@ int Slideshow::recomputeTiming()
     const double rate = frameRate(photos_.front()->settings.videoStandard);
     int frames = 0;
     for (const auto& photo : photos_) {
-        photo->setStartSeconds(static_cast<int>(std::trunc(frames / rate)));
+        photo->setStartSeconds(truncated(frames / rate));
         const PhotoEffect& effect = photo->settings.effect;
         const double seconds =
             static_cast<double>(effect.displaySeconds) + effect.transitionSeconds;
-        frames = static_cast<int>(std::trunc(seconds * rate + frames));
+        frames = truncated(seconds * rate + frames);
     }
     if (frames == 0) {
         totalFrames_ = 0;
@@ -258,11 +270,11 @@ int Slideshow::recomputeTiming()
     }
     // One second of opening; the first photo's display time and the last photo's transition
     // are not counted.
-    frames = static_cast<int>(std::trunc(frames + rate));
+    frames = truncated(frames + rate);
     const double uncounted =
         static_cast<double>(photos_.back()->settings.effect.transitionSeconds) +
         photos_.front()->settings.effect.displaySeconds;
-    frames = static_cast<int>(std::trunc(frames - uncounted * rate));
+    frames = truncated(frames - uncounted * rate);
     totalFrames_ = frames;
     return totalFrames_;
 }

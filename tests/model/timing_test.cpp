@@ -5,6 +5,7 @@
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace pictavo {
 namespace {
@@ -91,6 +92,18 @@ TEST(SlideshowTiming, DurationEditsRetime)
     EXPECT_EQ(slideshow.totalFrames(), 450); // the last transition is not counted
     slideshow.setTransitionSeconds({0}, 4);
     EXPECT_EQ(slideshow.totalFrames(), 500);
+}
+
+TEST(SlideshowTiming, AbsurdDurationsStayInRange)
+{
+    // Durations as a hand-edited project file may hold them: counts stop at the int range.
+    const int huge = std::numeric_limits<int>::max();
+    Slideshow slideshow("Show", "");
+    slideshow.appendPhoto(memoryPhoto("a", huge, huge, kVideoStandardPal));
+    slideshow.appendPhoto(memoryPhoto("b", 3, 2, kVideoStandardPal));
+    EXPECT_EQ(slideshow.photo(1)->startSeconds, huge / 25);
+    EXPECT_EQ(slideshow.photo(1)->startText, "23860:55:45");
+    EXPECT_LT(slideshow.totalFrames(), 0);
 }
 
 TEST(MusicTiming, TracksStartAfterTheOnesBefore)
