@@ -73,7 +73,12 @@ struct ProductionRequest {
 // The encoder's frame entry point: takes one I420 picture, returns 0 or the encoder's code.
 using EncodeFrameFunction = std::function<int(const std::uint8_t* yuvFrame)>;
 
-// The state of one run, created by the run's driver and passed to every step.
+// The state of one run, created by the run's driver and passed to every step. A driver sets
+// mode, its request and a sink, calls prepareJobFrame, and for the previews frameIntervalMs
+// (previewFrameIntervalMs) and stopEvent; for production encodeFrame, the YUV buffer of the
+// EncoderSink and progressStep (progressStepFor the slideshow's totalFrames). Then
+// runSlideshowSteps, or for the transition preview renderOpening and renderTransitionStep with
+// stepFrames / transitionFrames set.
 struct RenderJob {
     RenderMode mode = RenderMode::Production;
     // The frame on which every output frame is composed: Format_RGB32 in production,
