@@ -3,6 +3,7 @@
 #include "model/project.h"
 #include "model_fixtures.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace pictavo {
@@ -125,6 +126,42 @@ TEST_F(ProjectTest, RemoveSlideshowKeepsTheCurrentOne)
     }
     EXPECT_EQ(project_.removeSlideshow(4), 1);
     EXPECT_EQ(project_.removeSlideshow(-1), 1);
+}
+
+TEST_F(ProjectTest, PhotoEditsMarkTheProjectModified)
+{
+    addShows({"A"});
+    Slideshow& show = *project_.slideshow(0);
+    for (const char* name : {"a", "b", "c"})
+        show.appendPhoto(test::memoryPhoto(name));
+    project_.setModified(false);
+    EXPECT_EQ(show.removePhoto(3), 1);
+    EXPECT_EQ(show.removePhoto(-1), 1);
+    EXPECT_FALSE(project_.modified());
+    std::vector<int> bad{7};
+    EXPECT_EQ(show.movePhotos(bad, 0, true), -1);
+    EXPECT_TRUE(project_.modified());
+
+    using Edit = std::function<void(Slideshow&)>;
+    const Edit edits[] = {
+        [](Slideshow& s) { s.removePhoto(0); },
+        [](Slideshow& s) { s.setDisplaySeconds({0}, 5); },
+        [](Slideshow& s) { s.setTransitionSeconds({0}, 5); },
+        [](Slideshow& s) { s.setImageEffectMode({0}, kImageEffectModePan); },
+        [](Slideshow& s) { s.setTransition({0}, *TransitionSettings::createDefault(3)); },
+        [](Slideshow& s) { s.setCoverIndex(9); },
+    };
+    for (const Edit& edit : edits) {
+        project_.setModified(false);
+        edit(show);
+        EXPECT_TRUE(project_.modified());
+    }
+    // Operations on a photo itself and derived file names leave the flag alone.
+    project_.setModified(false);
+    show.photo(0)->makeThumbnail(1, true);
+    show.rebase("/elsewhere");
+    project_.setOutputFiles("/out", "mpg");
+    EXPECT_FALSE(project_.modified());
 }
 
 TEST_F(ProjectTest, MoveSlideshows)
