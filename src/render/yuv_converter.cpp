@@ -90,9 +90,6 @@ bool canvasFormatAccepted(const QImage& canvas)
 
 } // namespace
 
-// Defined in yuv_converter_simd.cpp on x86 builds.
-RowPairLoop simdRowPairLoop(Loop loop);
-
 RowPairLoop rowPairLoop(Loop loop)
 {
     if (loop == Loop::Portable)

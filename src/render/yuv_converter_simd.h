@@ -37,6 +37,8 @@ enum class Loop { Portable, Sse2, Avx2, Avx2Vnni, Avx512Vnni };
 
 // The loop for `loop`, or nullptr when this machine or build cannot run it.
 RowPairLoop rowPairLoop(Loop loop);
+// The same for the vector loops only (nullptr for Portable and on other processors).
+RowPairLoop simdRowPairLoop(Loop loop);
 // The fastest loop this machine runs.
 Loop bestLoop();
 
