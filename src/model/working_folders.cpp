@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace pictavo {
 
@@ -145,18 +146,22 @@ void changeWorkingFolder(Project& project, const std::string& base)
     fs::create_directories(newTemp, error);
     bool everyFileMoved = true;
     if (ownTemp) {
+        // The listing is taken first; the folder is not changed while it is being read.
+        std::vector<fs::path> files;
         for (fs::directory_iterator it(oldTemp, error), end; !error && it != end;
              it.increment(error)) {
             std::error_code statusError;
-            if (it->symlink_status(statusError).type() == fs::file_type::directory)
-                continue;
-            if (!moveFileInto(it->path(), newTemp)) {
-                writeLog("cannot move " + it->path().string() + " to " + newTemp);
-                everyFileMoved = false;
-            }
+            if (it->symlink_status(statusError).type() != fs::file_type::directory)
+                files.push_back(it->path());
         }
         if (error)
             everyFileMoved = false;
+        for (const fs::path& file : files) {
+            if (!moveFileInto(file, newTemp)) {
+                writeLog("cannot move " + file.string() + " to " + newTemp);
+                everyFileMoved = false;
+            }
+        }
     }
 
     // The old folder goes only when nothing of it stayed behind unmoved and the new temp
