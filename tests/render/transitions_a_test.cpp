@@ -10,9 +10,11 @@
 #include "render/transitions/family_a/family_a_geometry.h"
 #include "render_test_support.h"
 
+#include <QDir>
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
+#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <limits>
@@ -217,7 +219,8 @@ struct StepOutcome {
 
 // Runs the transition of `step` from `outgoing` (drawn onto the canvas) to `incoming` (a photo
 // file of the frame's size, shown without motion), keeping every emitted frame.
-StepOutcome runStep(const Step& step, const QImage& outgoing, const QImage& incoming)
+StepOutcome runStep(const Step& step, const QImage& outgoing, const QImage& incoming,
+                    FrameSink* frameSink = nullptr)
 {
     StepOutcome outcome;
     test::TempDir dir;
@@ -245,7 +248,7 @@ StepOutcome runStep(const Step& step, const QImage& outgoing, const QImage& inco
 
     RenderJob job;
     job.mode = step.mode;
-    job.sink = &sink;
+    job.sink = frameSink != nullptr ? frameSink : &sink;
     if (step.mode == RenderMode::Production) {
         slideshow = std::make_unique<Slideshow>("show", dir.path());
         for (const std::string& path : {first, second})
@@ -797,6 +800,112 @@ TEST(CubeFlyTransition, FramesWiderThanSevenHundredTwentyPixels)
         // (The photo itself is fitted 959 pixels wide: 960 / 24 is not exact as a float.)
         expectSamples(out, {{2, 0, 12, kBlue}, {2, 958, 12, kBlue}, {2, 800, 2, kBlue}}, "wide");
     }
+}
+
+// ---- contact sheets ----
+
+// Photo-like pictures whose orientation shows: a warm gradient with a light disc at the top
+// left and a diagonal, and a cool gradient with a yellow square at the top right and a grid.
+QImage sheetPicture(int width, int height, bool warm)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const int u = 255 * x / width, v = 255 * y / height;
+            row[x] = warm ? qRgb(200 + u / 5, 60 + v / 2, 40) : qRgb(20, 80 + u / 2, 120 + v / 2);
+        }
+    }
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (warm) {
+        painter.setBrush(QColor(255, 240, 200));
+        painter.setPen(Qt::NoPen);
+        painter.drawEllipse(QRectF(width * 0.08, height * 0.08, width * 0.3, width * 0.3));
+        painter.setPen(QPen(Qt::white, 3));
+        painter.drawLine(QPointF(0, 0), QPointF(width, height));
+    } else {
+        painter.setPen(QPen(QColor(220, 255, 255), 1));
+        for (int x = 0; x < width; x += 16)
+            painter.drawLine(x, 0, x, height);
+        for (int y = 0; y < height; y += 16)
+            painter.drawLine(0, y, width, y);
+        painter.fillRect(QRectF(width * 0.6, height * 0.1, width * 0.3, height * 0.3),
+                         QColor(250, 220, 0));
+    }
+    return image;
+}
+
+struct SheetRow {
+    int first;
+    int second;
+};
+
+struct Sheet {
+    TransitionType type;
+    const char* name;
+    std::vector<SheetRow> rows; // one row of frames per parameter set
+};
+
+// Renders each row's transition into PNG files with the frame-dump sink and puts the frames at
+// 0, 25, 50, 75 and 100 % of the transition side by side, one row per parameter set.
+bool writeContactSheet(const Sheet& sheet, const QString& folder)
+{
+    constexpr int kW = 224, kH = 168, kN = 20, kGap = 4;
+    const double points[] = {0.0, 0.25, 0.5, 0.75, 1.0};
+    const QImage outgoing = sheetPicture(kW, kH, true);
+    const QImage incoming = sheetPicture(kW, kH, false);
+    QImage sheetImage(kGap + 5 * (kW + kGap),
+                      kGap + static_cast<int>(sheet.rows.size()) * (kH + kGap),
+                      QImage::Format_RGB32);
+    sheetImage.fill(QColor(128, 128, 128));
+    QPainter painter(&sheetImage);
+    for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
+        test::TempDir frames;
+        FrameDumpSink sink(frames.path(), "frame_");
+        Step step;
+        step.type = sheet.type;
+        step.first = sheet.rows[r].first;
+        step.second = sheet.rows[r].second;
+        step.frames = kN;
+        step.displayFrames = 0;
+        step.width = kW;
+        step.height = kH;
+        const StepOutcome out = runStep(step, outgoing, incoming, &sink);
+        if (out.result != kResultOk || sink.framesWritten() != kN)
+            return false;
+        for (int c = 0; c < 5; ++c) {
+            const int index = static_cast<int>(std::lround(points[c] * (kN - 1)));
+            char name[32];
+            std::snprintf(name, sizeof name, "frame_%06d.png", index);
+            const QImage frame(QString::fromStdString(frames.file(name)));
+            if (frame.isNull())
+                return false;
+            painter.drawImage(kGap + c * (kW + kGap), kGap + static_cast<int>(r) * (kH + kGap),
+                              frame);
+        }
+    }
+    painter.end();
+    return sheetImage.save(QDir(folder).filePath(QString(sheet.name) + ".png"), "PNG");
+}
+
+TEST(TransitionsA, ContactSheetsWhenAFolderIsNamed)
+{
+    const char* folder = std::getenv("PICTAVO_CONTACT_SHEETS");
+    if (folder == nullptr || *folder == '\0')
+        GTEST_SKIP() << "PICTAVO_CONTACT_SHEETS names no folder";
+    const QString path = QString::fromLocal8Bit(folder);
+    ASSERT_TRUE(QDir().mkpath(path));
+    const Sheet sheets[] = {
+        {kTransitionAlpha, "alpha", {{0, 0}, {1, 0}, {2, 0}}},
+        {kTransitionAccordion, "accordion", {{0, 0}, {1, 0}}},
+        {kTransitionBlinds, "blinds", {{0, 8}, {1, 4}, {0, 10}}},
+        {kTransitionCircle, "circle", {{0, 40}, {1, 40}, {0, 1}, {1, 80}}},
+        {kTransitionClock, "clock", {{0, 1}, {1, 1}, {2, 1}, {2, 0}}},
+        {kTransitionCubeFly, "cube_fly", {{0, 0}, {1, 0}, {2, 0}, {3, 0}}},
+    };
+    for (const Sheet& sheet : sheets)
+        EXPECT_TRUE(writeContactSheet(sheet, path)) << sheet.name;
 }
 } // namespace
 } // namespace pictavo
