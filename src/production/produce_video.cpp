@@ -42,6 +42,8 @@ EncoderInitArguments encoderArgumentsFor(const OutputProfile& profile, const Fra
                                          const std::string& applicationFolder)
 {
     using Id = ProfileParameterId;
+    // Texts are moved in whole (not assigned from literals) to keep GCC 12's overlap warning
+    // about short string replacements quiet in optimised builds.
     EncoderInitArguments a;
     a.width = size.width;
     a.height = size.height;
@@ -54,22 +56,22 @@ EncoderInitArguments encoderArgumentsFor(const OutputProfile& profile, const Fra
     a.audioSampleRate = profile.currentText(Id::AudioSampleRate);
     a.audioChannels = profile.currentText(Id::AudioChannels).substr(0, 1);
     if (a.audioCodec == "aac") {
-        a.audioCodec = "libfaac";
+        a.audioCodec = std::string("libfaac");
     } else if (a.audioCodec == "mp3") {
-        a.audioCodec = "libmp3lame";
+        a.audioCodec = std::string("libmp3lame");
     } else if (a.audioCodec == "amr_nb") {
         // The narrow-band speech codec has one fixed form.
-        a.audioCodec = "libamr_nb";
-        a.audioChannels = "1";
-        a.audioSampleRate = "8000";
-        a.audioBitrate = "12.2k";
+        a.audioCodec = std::string("libamr_nb");
+        a.audioChannels = std::string("1");
+        a.audioSampleRate = std::string("8000");
+        a.audioBitrate = std::string("12.2k");
     }
 
     a.videoCodec = profile.currentText(Id::VideoCodec);
     if (a.videoCodec == "xvid")
-        a.videoCodec = "libxvid";
+        a.videoCodec = std::string("libxvid");
     else if (a.videoCodec == "h263")
-        a.videoCodec = "h263p";
+        a.videoCodec = std::string("h263p");
     a.videoBitrate = profile.currentText(Id::VideoBitrate) + "kb";
     a.frameSize = profile.currentText(Id::VideoSize);
     a.frameRate = profile.currentText(Id::VideoFrameRate);
