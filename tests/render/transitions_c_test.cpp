@@ -282,6 +282,19 @@ TEST(WipeGeometry, TheIncomingPictureEndsAtTheOriginAndPushMovesTheOutgoingOneAl
     }
 }
 
+TEST(WipeGeometry, OddLengthsEndWithTheIncomingPictureInPlace)
+{
+    for (const int n : {1, 7, 61}) {
+        for (int direction = 0; direction < 4; ++direction) {
+            WipeMotion motion(720, 480, n, direction, true);
+            for (int k = 0; k < n; ++k)
+                motion.advance();
+            EXPECT_NEAR(motion.incoming().x(), 0, 0.01) << n << " " << direction;
+            EXPECT_NEAR(motion.incoming().y(), 0, 0.01) << n << " " << direction;
+        }
+    }
+}
+
 TEST(WipeTransition, FramesShowBothPicturesWhereTheyStand)
 {
     // N = 4 at 160 x 120: after k + 1 steps the incoming picture has come 40 (x) or 30 (y)
