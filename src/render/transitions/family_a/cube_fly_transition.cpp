@@ -108,25 +108,41 @@ private:
             s.scale = across / extent;
             s.offset = (0.5 - t) * s.scale; // source position = x * scale + offset
         }
+        // Source positions step through the strip in 16.16 fixed point.
+        const auto fixedStart = [](const Span& s) {
+            return static_cast<std::int64_t>(
+                std::llround((s.first * s.scale + s.offset) * 65536.0));
+        };
+        const auto fixedStep = [](const Span& s) {
+            return static_cast<std::int64_t>(std::llround(s.scale * 65536.0));
+        };
+        const std::int64_t top = across - 1;
         if (g.vertical()) {
             for (int y = 0; y < height; ++y) {
                 auto* out = reinterpret_cast<std::uint32_t*>(face.scanLine(y));
                 const auto* in = reinterpret_cast<const std::uint32_t*>(src->constScanLine(y));
                 const Span& s = spans_[static_cast<std::size_t>(y)];
                 std::fill(out, out + s.first, bg);
-                for (int x = s.first; x < s.last; ++x)
-                    out[x] = in[sourceIndex(x, s, across)];
+                std::int64_t position = fixedStart(s);
+                const std::int64_t step = fixedStep(s);
+                for (int x = s.first; x < s.last; ++x, position += step)
+                    out[x] = in[std::clamp<std::int64_t>(position >> 16, 0, top)];
                 std::fill(out + s.last, out + width, bg);
             }
         } else {
-            for (int y = 0; y < height; ++y) {
-                auto* out = reinterpret_cast<std::uint32_t*>(face.scanLine(y));
-                for (int x = 0; x < width; ++x) {
-                    const Span& s = spans_[static_cast<std::size_t>(x)];
-                    out[x] = y >= s.first && y < s.last
-                                 ? reinterpret_cast<const std::uint32_t*>(
-                                       src->constScanLine(sourceIndex(y, s, across)))[x]
-                                 : bg;
+            face.fill(bg);
+            const uchar* bits = src->constBits();
+            const qsizetype sourceStride = src->bytesPerLine();
+            uchar* faceBits = face.bits();
+            const qsizetype faceStride = face.bytesPerLine();
+            for (int x = 0; x < width; ++x) {
+                const Span& s = spans_[static_cast<std::size_t>(x)];
+                std::int64_t position = fixedStart(s);
+                const std::int64_t step = fixedStep(s);
+                for (int y = s.first; y < s.last; ++y, position += step) {
+                    const qsizetype row = std::clamp<std::int64_t>(position >> 16, 0, top);
+                    reinterpret_cast<std::uint32_t*>(faceBits + y * faceStride)[x] =
+                        reinterpret_cast<const std::uint32_t*>(bits + row * sourceStride)[x];
                 }
             }
         }
@@ -138,12 +154,6 @@ private:
         double scale;
         double offset;
     };
-
-    static int sourceIndex(int position, const Span& s, int across)
-    {
-        const int index = static_cast<int>(position * s.scale + s.offset);
-        return std::clamp(index, 0, across - 1);
-    }
 
     std::optional<CubeFlyGeometry> geometry_;
     QImage outgoingFace_;
