@@ -168,8 +168,9 @@ TEST(ProgressiveFade, ComposesTheOutgoingPictureOverTheIncomingOne)
         EXPECT_EQ(canvas.pixel(0, 0), qRgb(64, 0, 191)) << format;
         EXPECT_EQ(canvas.pixel(3, 1), qRgb(128, 0, 127)) << format;
         EXPECT_EQ(canvas.pixel(5, 1), kRed) << format;
-        if (format == QImage::Format_ARGB32_Premultiplied)
+        if (format == QImage::Format_ARGB32_Premultiplied) {
             EXPECT_EQ(qAlpha(canvas.pixel(7, 2)), 0) << "outside the frame: untouched";
+        }
     }
     // An incoming picture smaller than the frame counts as black where it is missing.
     QImage canvas(6, 2, QImage::Format_RGB32);
@@ -346,6 +347,29 @@ TEST(TransitionsA, EveryStepEmitsItsFramesAndEndsOnTheIncomingPhoto)
                 EXPECT_EQ(out.counter, 1 + n + 2) << what;
                 // The display frames show the incoming photo alone.
                 expectSamples(out, {{n, 0, 0, kBlue}, {n + 1, 39, 29, kBlue}}, what);
+            }
+        }
+    }
+}
+
+TEST(TransitionsA, TinyFramesAreDrawnWithoutFault)
+{
+    // Fewer pixels than strips, blinds or faces have: nothing is indexed outside its table.
+    const std::pair<int, int> sizes[] = {{1, 1}, {5, 3}, {7, 1}, {1, 9}};
+    for (const TransitionType type : kFamilyA) {
+        for (const auto& [width, height] : sizes) {
+            for (const int first : {0, 1, 2, 3}) {
+                Step step;
+                step.type = type;
+                step.first = first;
+                step.second = type == kTransitionBlinds ? 10 : 1;
+                step.frames = 3;
+                step.width = width;
+                step.height = height;
+                const StepOutcome out =
+                    runStep(step, solid(width, height, kRed), solid(width, height, kBlue));
+                EXPECT_EQ(out.result, kResultOk) << type << " " << width << "x" << height;
+                EXPECT_EQ(out.frames.size(), 5u) << type << " " << width << "x" << height;
             }
         }
     }
