@@ -225,10 +225,10 @@ StepOutcome runStep(const Step& step, const QImage& outgoing, const QImage& inco
 {
     StepOutcome outcome;
     test::TempDir dir;
-    const std::string first = dir.file("outgoing.png");
-    const std::string second = dir.file("incoming.png");
-    EXPECT_TRUE(outgoing.save(QString::fromStdString(first), "PNG"));
-    EXPECT_TRUE(incoming.save(QString::fromStdString(second), "PNG"));
+    const std::string first = dir.file("outgoing.bmp");
+    const std::string second = dir.file("incoming.bmp");
+    EXPECT_TRUE(outgoing.save(QString::fromStdString(first), "BMP"));
+    EXPECT_TRUE(incoming.save(QString::fromStdString(second), "BMP"));
     const auto settings = TransitionSettings::createDefault(step.type);
     settings->setParameters(step.first, step.second);
 
