@@ -286,11 +286,12 @@ public:
         : scene_(scene), width_(width), height_(height),
           image_(width, height, QImage::Format_RGB32),
           clouds_(96, std::max(2, 96 * height / width), 4.0, scene.seed + 11, 5),
-          ground_(128, std::max(2, 128 * height / width), 14.0, scene.seed + 23, 4)
+          ground_(128, std::max(2, 128 * height / width), 14.0, scene.seed + 23, 4),
+          detail_(320, std::max(2, 320 * height / width), 90.0, scene.seed + 29, 2)
     {
         image_.fill(Qt::black);
-        ridgeLines(scene.far, farLines_);
-        ridgeLines(scene.near, nearLines_);
+        ridgeLines(scene.far, farLines_, farSlopes_);
+        ridgeLines(scene.near, nearLines_, nearSlopes_);
     }
 
     // Sky, sun, stars, clouds and the far ridges.
@@ -333,7 +334,8 @@ public:
                     }
                     return c;
                 };
-                const Colour c = overRidges(scene_.far, farLines_, scene_.far.size(), x, u, v, sky);
+                const Colour c =
+                    overRidges(scene_.far, farLines_, farSlopes_, scene_.far.size(), x, u, v, sky);
                 line[x] = toRgb(c);
             }
         }
@@ -375,8 +377,8 @@ public:
                     }
                     return c;
                 };
-                const Colour c =
-                    overRidges(scene_.near, nearLines_, scene_.near.size(), x, u, v, behind);
+                const Colour c = overRidges(scene_.near, nearLines_, nearSlopes_,
+                                            scene_.near.size(), x, u, v, behind);
                 const double g = (unit(hash(x, y, scene_.seed + 77)) - 0.5) * 2 * scene_.grain;
                 line[x] = toRgb({c.r + g, c.g + g, c.b + g});
             }
@@ -386,7 +388,8 @@ public:
     QImage& image() { return image_; }
 
 private:
-    void ridgeLines(const std::vector<Ridge>& ridges, std::vector<std::vector<double>>& lines)
+    void ridgeLines(const std::vector<Ridge>& ridges, std::vector<std::vector<double>>& lines,
+                    std::vector<std::vector<double>>& slopes)
     {
         for (const Ridge& ridge : ridges) {
             std::vector<double> crest(width_);
@@ -397,7 +400,18 @@ private:
                 const double shape = n + (peaks - n) * ridge.sharpness;
                 crest[x] = ridge.base - ridge.amplitude * (shape - 0.5) * 2;
             }
+            // How the crest falls to the right (height pixels per width pixel), smoothed over a
+            // stretch of the width: the faces of peaks that look towards the light on the left
+            // come out brighter.
+            const int reach = std::max(1, width_ / 80);
+            std::vector<double> slope(width_);
+            for (int x = 0; x < width_; ++x) {
+                const double rise =
+                    crest[std::min(width_ - 1, x + reach)] - crest[std::max(0, x - reach)];
+                slope[x] = std::clamp(rise * height_ / (2.0 * reach), -1.5, 1.5);
+            }
             lines.push_back(std::move(crest));
+            slopes.push_back(std::move(slope));
         }
     }
 
@@ -406,27 +420,30 @@ private:
     // cover the pixel fully: above its crest and on the crest's anti-aliased pixel.
     template <typename Behind>
     Colour overRidges(const std::vector<Ridge>& ridges,
-                      const std::vector<std::vector<double>>& lines, std::size_t count, int x,
+                      const std::vector<std::vector<double>>& lines,
+                      const std::vector<std::vector<double>>& slopes, std::size_t count, int x,
                       double u, double v, const Behind& behind) const
     {
         for (std::size_t r = count; r-- > 0;) {
             const double crest = lines[r][x];
             if (v < crest)
                 continue;
-            const Colour c = groundColour(ridges[r], crest, u, v);
+            const Colour c = groundColour(ridges[r], crest, slopes[r][x], u, v);
             const double edge = (v - crest) * height_;
             if (edge >= 1)
                 return c;
-            return mix(overRidges(ridges, lines, r, x, u, v, behind), c, edge);
+            return mix(overRidges(ridges, lines, slopes, r, x, u, v, behind), c, edge);
         }
         return behind();
     }
 
-    Colour groundColour(const Ridge& ridge, double crest, double u, double v) const
+    Colour groundColour(const Ridge& ridge, double crest, double slope, double u, double v) const
     {
         const double t = (v - crest) / std::max(1e-3, 1 - crest);
         Colour c = mix(ridge.top, ridge.bottom, groundRamp()(t));
-        c = scaled(c, 1 + (ground_.at(u, v) - 0.5) * 2 * ridge.texture);
+        const double texture = (ground_.at(u, v) - 0.5) + (detail_.at(u, v) - 0.5) * 0.35;
+        const double fade = (1 - t) * (1 - t);
+        c = scaled(c, 1 + texture * 2 * ridge.texture - slope * 0.35 * ridge.sharpness * fade);
         if (ridge.snow >= 0 && crest < ridge.snow) {
             const double reach = (ridge.snow - crest) * 0.6;
             const double snowy = 1 - smoothstep(reach * 0.6, reach, v - crest);
@@ -442,8 +459,11 @@ private:
     QImage image_;
     NoiseField clouds_;
     NoiseField ground_;
+    NoiseField detail_;
     std::vector<std::vector<double>> farLines_;
     std::vector<std::vector<double>> nearLines_;
+    std::vector<std::vector<double>> farSlopes_;
+    std::vector<std::vector<double>> nearSlopes_;
 };
 
 // Random numbers for the shapes drawn over a scene.
