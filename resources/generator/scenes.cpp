@@ -622,8 +622,6 @@ void drawMoonCraters(QImage& image, QPointF centre, double radius)
                             s[2] * radius);
 }
 
-} // namespace
-
 // ---------------------------------------------------------------------------------------------
 // The scenes
 
@@ -839,6 +837,8 @@ QImage paintAutumnHills(int width, int height)
     painter.paintForeground();
     return painter.image();
 }
+
+} // namespace
 
 const std::vector<ScenePhoto>& scenePhotos()
 {

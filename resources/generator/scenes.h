@@ -19,19 +19,7 @@ struct ScenePhoto {
 };
 
 // Every photo the generator writes: the two sample photos of the effects tab first, then the
-// photos of the demo project (one of them portrait, two wider than 4:3).
+// photos of the demo project (one of them portrait, three wider than 4:3).
 const std::vector<ScenePhoto>& scenePhotos();
-
-// The single scenes, for tests of the generator itself and for the covers.
-QImage paintSunsetSea(int width, int height);
-QImage paintMountainLake(int width, int height);
-QImage paintFlowerMeadow(int width, int height);
-QImage paintMoonlitLake(int width, int height);
-QImage paintDesertDunes(int width, int height);
-QImage paintBalloonMorning(int width, int height);
-QImage paintSnowPeaks(int width, int height);
-QImage paintPalmBeach(int width, int height);
-QImage paintCityDusk(int width, int height);
-QImage paintAutumnHills(int width, int height);
 
 } // namespace pictavo::resources
