@@ -4,7 +4,8 @@
 // tablet profile; for each, ffmpeg encodes the same number of frames of one still picture with
 // the same codec settings and the same music. Prints both wall times, their ratio and the
 // processor times at the end (the machine may be shared: the processor times tell more then),
-// and Pictavo's own share: the same run rendered and converted without encoding.
+// Pictavo's own share (the same run rendered and converted without encoding) and ffmpeg
+// encoding Pictavo's own frames with the same settings.
 //
 // PICTAVO_BENCH_PHOTOS: photos in the slideshow (default 20). PICTAVO_APP_DIR: the application
 // folder (default: the one beside the bench folder).
@@ -329,6 +330,39 @@ void BM_FfmpegFloor(benchmark::State& state, const BenchProfile& p)
     state.counters["frames"] = n;
 }
 
+// A second reference: ffmpeg encodes Pictavo's own frames (decoded from the file the run just
+// wrote) with the same settings. Moving pictures cost an encoder more than a still one; this
+// tells how much of the gap to the floor is the content rather than the run.
+void BM_FfmpegSameContent(benchmark::State& state, const BenchProfile& p)
+{
+    const OutputProfile* profile = selectProfile(p.descS);
+    const Fixture& f = fixture();
+    const std::string input =
+        profile ? (workFolder() / ("pictavo." + profile->ext())).string() : "";
+    if (!f.ok || profile == nullptr || !fs::exists(input)) {
+        state.SkipWithError("no file of the production run to re-encode");
+        return;
+    }
+    const int n = framesOf(*profile);
+    const std::string out = (workFolder() / ("same-content." + profile->ext())).string();
+    const std::string command = "ffmpeg -hide_banner -loglevel error -nostdin -y -i '" + input +
+                                "' -i '" + f.music + "' -map 0:v:0 -map 1:a:0 -frames:v " +
+                                std::to_string(n) + " -shortest " + p.ffmpegOptions + " '" + out +
+                                "'";
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        const double cpuStart = cpuSeconds(RUSAGE_CHILDREN);
+        if (std::system(command.c_str()) != 0) {
+            state.SkipWithError("the ffmpeg command failed");
+            return;
+        }
+        record(std::string(p.name) + "/same",
+               std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+               cpuSeconds(RUSAGE_CHILDREN) - cpuStart);
+    }
+    state.counters["frames"] = n;
+}
+
 void registerAll()
 {
     for (const BenchProfile& p : kProfiles) {
@@ -344,6 +378,11 @@ void registerAll()
             ->Iterations(1);
         benchmark::RegisterBenchmark((std::string("FfmpegFloor/") + p.name).c_str(), BM_FfmpegFloor,
                                      p)
+            ->Unit(benchmark::kSecond)
+            ->UseRealTime()
+            ->Iterations(1);
+        benchmark::RegisterBenchmark((std::string("FfmpegSameContent/") + p.name).c_str(),
+                                     BM_FfmpegSameContent, p)
             ->Unit(benchmark::kSecond)
             ->UseRealTime()
             ->Iterations(1);
@@ -364,17 +403,20 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::printf("\n%-8s %6s %7s %11s %10s %7s %12s %11s %11s %11s\n", "profile", "photos", "frames",
-                "pictavo s", "ffmpeg s", "ratio", "pictavo cpu", "ffmpeg cpu", "render s",
-                "render cpu");
+    std::printf("\n%-8s %6s %7s %11s %10s %7s %12s %11s %11s %11s %9s %9s\n", "profile", "photos",
+                "frames", "pictavo s", "ffmpeg s", "ratio", "pictavo cpu", "ffmpeg cpu", "render s",
+                "render cpu", "same s", "same cpu");
     for (const BenchProfile& p : kProfiles) {
         const Times ours = results()[std::string(p.name) + "/pictavo"];
         const Times floor = results()[std::string(p.name) + "/ffmpeg"];
         const Times render = results()[std::string(p.name) + "/render"];
+        const Times same = results()[std::string(p.name) + "/same"];
         if (ours.wall > 0 && floor.wall > 0)
-            std::printf("%-8s %6d %7d %11.2f %10.2f %7.3f %12.2f %11.2f %11.2f %11.2f\n", p.name,
-                        photoCount(), frameCounts()[p.name], ours.wall, floor.wall,
-                        ours.wall / floor.wall, ours.cpu, floor.cpu, render.wall, render.cpu);
+            std::printf(
+                "%-8s %6d %7d %11.2f %10.2f %7.3f %12.2f %11.2f %11.2f %11.2f %9.2f %9.2f\n",
+                p.name, photoCount(), frameCounts()[p.name], ours.wall, floor.wall,
+                ours.wall / floor.wall, ours.cpu, floor.cpu, render.wall, render.cpu, same.wall,
+                same.cpu);
     }
     std::error_code ec;
     fs::remove_all(workFolder(), ec);
