@@ -542,6 +542,126 @@ TEST(RotateInTransition, PanelOverTheOutgoingPhoto)
                   {{42, 6, kRed}, {42, 60, kBlue}, {118, 2, kYellow}, {140, 60, kGreen}});
 }
 
+// ---- Diagonal sweep ----
+
+TEST(DiagonalSweepGeometry, SubStepsOfAtMostOnePixel)
+{
+    // 720 x 480, 60 frames, width 40: the front travels 1480 pixels, 24.67 per frame, in 25
+    // sub-steps of 0.9867 with the fade factor 0.2^(0.9867 / 120)
+    DiagonalSweepGeometry sweep(720, 480, 60, DiagonalSweepGeometry::kLeftToRight, 40);
+    ASSERT_TRUE(sweep.valid());
+    EXPECT_NEAR(sweep.frameStep(), 1480.0 / 60, 1e-4);
+    EXPECT_EQ(sweep.subSteps(), 25);
+    EXPECT_NEAR(sweep.subStep(), 1480.0 / 60 / 25, 1e-5);
+    EXPECT_NEAR(sweep.fadeFactor(), std::pow(0.2, 1480.0 / 60 / 25 / 120), 1e-6);
+    sweep.advance();
+    // front (x, 0)-(x - W, H) behind the fixed line (0, 0)-(-W, H)
+    const QPolygonF region = sweep.sweptRegion();
+    ASSERT_EQ(region.size(), 4);
+    expectNear(region[0], 0.98667, 0);
+    expectNear(region[1], 0, 0);
+    expectNear(region[2], -720, 480);
+    expectNear(region[3], 0.98667 - 720, 480);
+    for (int i = 1; i < 60 * 25; ++i)
+        sweep.advance();
+    EXPECT_NEAR(sweep.front(), 1480, 0.05);
+
+    // right to left: fixed line (W, 0)-(2W, H), the front moving left
+    DiagonalSweepGeometry back(720, 480, 60, DiagonalSweepGeometry::kRightToLeft, 1);
+    EXPECT_NEAR(back.frameStep(), -1441.0 / 60, 1e-4);
+    EXPECT_EQ(back.subSteps(), 25);
+    back.advance();
+    expectNear(back.sweptRegion()[0], 720 - 1441.0 / 60 / 25, 0);
+    expectNear(back.sweptRegion()[2], 1440, 480);
+
+    // a slow front: one sub-step per frame
+    const DiagonalSweepGeometry slow(20, 10, 100, DiagonalSweepGeometry::kLeftToRight, 10);
+    EXPECT_EQ(slow.subSteps(), 1);
+    EXPECT_NEAR(slow.subStep(), 0.5, 1e-6);
+
+    for (const auto& [direction, width] : {std::pair{2, 40}, {-1, 40}, {0, 0}, {1, 81}})
+        EXPECT_FALSE(DiagonalSweepGeometry(720, 480, 60, direction, width).valid());
+}
+
+// Share of the outgoing red over the incoming blue in a pixel, and what it must be d pixels
+// behind the front: 0.2^(d / 3w) with d rounded up to the next sub-step of g (the fade moves in
+// sub-steps), give or take the rounding to 8 bits. Ahead of the front (d < 0) it is 1.
+void expectShareBehindFront(const QImage& frame, int x, int y, double d, double g, int width)
+{
+    const double share = qRed(frame.pixel(x, y)) / 255.0;
+    if (d < 0) {
+        EXPECT_EQ(share, 1.0) << x << ", " << y;
+        return;
+    }
+    EXPECT_LE(share, std::pow(0.2, d / (3.0 * width)) + 0.005) << x << ", " << y;
+    EXPECT_GE(share, std::pow(0.2, (d + g) / (3.0 * width)) - 0.005) << x << ", " << y;
+}
+
+TEST(DiagonalSweepTransition, OutgoingPhotoThinsOutBehindTheFront)
+{
+    // 160 x 120, 10 frames, width 10: 33 pixels per frame in 34 sub-steps; after frame 4 the
+    // front's top is at x = 165. A pixel centre (px, py) is passed once the front's top lies
+    // beyond px + 160 py / 120.
+    const QImage out = halves(kRed, kRed);
+    const QImage in = halves(kBlue, kBlue);
+    const double g = 33.0 / 34;
+    struct Case {
+        int x;
+        int y;
+        double behind; // how far the front is past the pixel (left to right)
+    };
+    const Case cases[] = {
+        {10, 60, 165 - (10.5 + 160 * 60.5 / 120)},     // passed long ago: almost gone
+        {150, 10, 165 - (150.5 + 160 * 10.5 / 120)},   // just passed
+        {150, 100, 165 - (150.5 + 160 * 100.5 / 120)}, // not reached yet
+    };
+    for (const QImage::Format format :
+         {QImage::Format_RGB32, QImage::Format_ARGB32_Premultiplied}) {
+        for (const int direction : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << "direction " << direction << " format " << format);
+            const StepRun run =
+                runStep(kTransitionDiagonalSweep, direction, 10, out, in, {10, 12, format});
+            ASSERT_EQ(run.frames.size(), 12u);
+            // right to left is the mirror image
+            for (const Case& c : cases) {
+                const int x = direction == 0 ? c.x : kW - 1 - c.x;
+                expectShareBehindFront(run.frames[4], x, c.y, c.behind, g, 10);
+            }
+            // at the last transition frame the far corner lies one width (and a little) behind
+            // the front and still shows about 58 % of the outgoing photo
+            const int farX = direction == 0 ? kW - 1 : 0;
+            expectShareBehindFront(run.frames[9], farX, kH - 1, 10 + 0.5 + 160 * 0.5 / 120.0, g,
+                                   10);
+            EXPECT_EQ(run.frames[10].pixel(farX, kH - 1), kBlue); // the display frames
+        }
+    }
+}
+
+TEST(DiagonalSweepTransition, FramesStopAndUnknownParameters)
+{
+    const QImage out = outgoingPicture();
+    const QImage in = incomingPicture();
+    for (const int n : {0, 1, 7}) {
+        SCOPED_TRACE(n);
+        const StepRun run = runStep(kTransitionDiagonalSweep, 1, 80, out, in, {n, n + 2});
+        EXPECT_EQ(run.result, kResultOk);
+        ASSERT_EQ(run.frames.size(), static_cast<std::size_t>(n + 2));
+        expectSamples(run.frames.back(), quadrantSamples(in));
+    }
+    const StepRun stopped =
+        runStep(kTransitionDiagonalSweep, 0, 40, out, in, {10, 20, QImage::Format_RGB32, 3});
+    EXPECT_EQ(stopped.result, kResultStopped);
+    EXPECT_EQ(stopped.frames.size(), 3u);
+    for (const auto& [direction, width] : {std::pair{0, 0}, {2, 40}, {0, 81}, {-5, -5}}) {
+        SCOPED_TRACE(testing::Message() << direction << " " << width);
+        const StepRun run = runStep(kTransitionDiagonalSweep, direction, width, out, in, {5, 8});
+        EXPECT_EQ(run.result, kResultOk);
+        ASSERT_EQ(run.frames.size(), 8u);
+        expectSamples(run.frames[4], quadrantSamples(out));
+        expectSamples(run.frames[5], quadrantSamples(in));
+    }
+}
+
 // ---- Every renderer ----
 
 struct Variant {
@@ -686,6 +806,8 @@ TEST(FamilyBTransitions, ContactSheets)
           {"", kTransitionPolygon, 7, 0},
           {"", kTransitionPolygon, 9, 1}}},
         {"rotate_in.png", {{"", kTransitionRotateIn, 0, 0}, {"", kTransitionRotateIn, 1, 0}}},
+        {"diagonal_sweep.png",
+         {{"", kTransitionDiagonalSweep, 0, 40}, {"", kTransitionDiagonalSweep, 1, 10}}},
     };
     constexpr int kFrames = 20;
     constexpr int kGap = 4;

@@ -1,5 +1,7 @@
 #include "render/transitions/family_b/family_b_geometry.h"
 
+#include "render/progressive_fade.h"
+
 #include <QPolygonF>
 #include <cmath>
 #include <numbers>
@@ -332,9 +334,9 @@ DiagonalSweepGeometry::DiagonalSweepGeometry(int width, int height, int frames, 
         return;
     const double travel = 2.0 * width + fadeWidth;
     frameStep_ = toFloat(direction == kLeftToRight ? travel / frames : -(travel / frames));
-    const double distance = std::abs(static_cast<double>(frameStep_));
-    subSteps_ = distance <= 1.0 ? 1 : static_cast<int>(distance + 1.0);
-    subStep_ = toFloat(frameStep_ / static_cast<double>(subSteps_));
+    const FadeSubSteps split = fadeSubSteps(frameStep_);
+    subSteps_ = split.count;
+    subStep_ = split.step;
     fadeFactor_ = toFloat(std::pow(static_cast<double>(0.2f),
                                    std::abs(static_cast<double>(subStep_)) / (3.0 * fadeWidth)));
 }

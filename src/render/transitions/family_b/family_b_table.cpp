@@ -4,6 +4,7 @@
 
 namespace pictavo {
 
+std::unique_ptr<TransitionRenderer> createDiagonalSweepTransition();
 std::unique_ptr<TransitionRenderer> createDoorTransition();
 std::unique_ptr<TransitionRenderer> createFlipTransition();
 std::unique_ptr<TransitionRenderer> createFlyTransition();
@@ -13,6 +14,8 @@ std::unique_ptr<TransitionRenderer> createRotateInTransition();
 std::unique_ptr<TransitionRenderer> createFamilyBTransition(TransitionType type)
 {
     switch (type) {
+    case kTransitionDiagonalSweep:
+        return createDiagonalSweepTransition();
     case kTransitionDoor:
         return createDoorTransition();
     case kTransitionFlip:
