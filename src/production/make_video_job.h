@@ -101,7 +101,9 @@ public:
     // Starts a job (when none runs). 0 when the worker was started; 1 when the project has no
     // slideshow, the disk space check failed or the output folder cannot be prepared.
     int start();
-    // Stops a running job and waits until its worker has let go; then "STOPED!" is shown.
+    // Stops a running job and waits until its worker has let go (while the calling thread's
+    // messages keep running); "STOPED!" is shown when the job ended by the stop, not when it had
+    // finished or failed just before.
     void stop();
     // Asks a running job to stop without waiting (safe from any thread; the worker ends with 2).
     void requestStop();
