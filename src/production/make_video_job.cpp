@@ -218,8 +218,9 @@ int MakeVideoJob::start()
     finished_ = false;
     // Set here rather than by the worker, so that a stop pressed at once finds the job running.
     running_ = true;
-    thread_ = std::thread([this] { worker(); });
+    // The window hears of the start before the worker can tell it of the end.
     observer_->jobStateChanged(0);
+    thread_ = std::thread([this] { worker(); });
     return kResultOk;
 }
 
