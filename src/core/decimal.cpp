@@ -23,12 +23,10 @@ int decimalValue(std::string_view text)
             value = kLimit;
     }
     if (negative)
-        return static_cast<int>(-value < std::numeric_limits<int>::min()
-                                    ? std::numeric_limits<int>::min()
-                                    : -value);
-    return static_cast<int>(value > std::numeric_limits<int>::max()
-                                ? std::numeric_limits<int>::max()
-                                : value);
+        return static_cast<int>(
+            -value < std::numeric_limits<int>::min() ? std::numeric_limits<int>::min() : -value);
+    return static_cast<int>(
+        value > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max() : value);
 }
 
 } // namespace pictavo

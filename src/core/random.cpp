@@ -32,8 +32,8 @@ void seedRandom(std::uint32_t seed)
 void seedRandomFromTime()
 {
     const auto now = std::chrono::system_clock::now().time_since_epoch();
-    seedRandom(static_cast<std::uint32_t>(
-        std::chrono::duration_cast<std::chrono::seconds>(now).count()));
+    seedRandom(
+        static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::seconds>(now).count()));
 }
 
 int randomDraw()
