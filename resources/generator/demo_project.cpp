@@ -76,8 +76,8 @@ bool writeDemoProject(const std::string& applicationFolder, std::string& error)
         music.originalPath = "../menu_pic/default.mp3";
         music.name = "default.mp3";
         slideshow.music().push_back(music);
-        for (const DemoPhoto& spec : show.photos) {
-            const std::string relative = "photos/" + spec.file;
+        for (const DemoPhoto& entry : show.photos) {
+            const std::string relative = "photos/" + entry.file;
             if (slideshow.addPhoto(samples + "/" + relative, project.defaults()) != 0) {
                 error = "cannot add " + samples + "/" + relative;
                 return false;
@@ -86,13 +86,13 @@ bool writeDemoProject(const std::string& applicationFolder, std::string& error)
             photo.originalPath = relative;
             photo.workingPath = relative;
             PhotoEffect& effect = photo.settings.effect;
-            auto transition = TransitionSettings::createDefault(spec.transition);
-            transition->setParameters(spec.first, spec.second);
+            auto transition = TransitionSettings::createDefault(entry.transition);
+            transition->setParameters(entry.first, entry.second);
             effect.setTransition(transition.get());
-            effect.imageEffectId = spec.motion;
-            effect.imageEffectMode = modeOfMotion(spec.motion);
-            effect.displaySeconds = spec.displaySeconds;
-            effect.transitionSeconds = spec.transitionSeconds;
+            effect.imageEffectId = entry.motion;
+            effect.imageEffectMode = modeOfMotion(entry.motion);
+            effect.displaySeconds = entry.displaySeconds;
+            effect.transitionSeconds = entry.transitionSeconds;
         }
         slideshow.recomputeTiming();
     }
