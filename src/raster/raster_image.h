@@ -104,7 +104,7 @@ QImage flipRows(const QImage& image);
 // Reverses the order of the columns (left and right change places).
 QImage flipColumns(const QImage& image);
 
-// The part of the picture inside rect (clipped to the picture). When nothing of the picture
+// The region of the picture inside rect (clipped to the picture). When nothing of the picture
 // lies inside rect the picture is returned unchanged.
 QImage crop(const QImage& image, const QRect& rect);
 

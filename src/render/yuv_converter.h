@@ -49,7 +49,7 @@ I420Layout i420Layout(int width, int height);
 // convertCanvasToI420 into one buffer laid out as above. Returns false, writing nothing, when
 // bufferSize is smaller than i420Layout(width, height).totalBytes.
 bool convertCanvasToI420(const QImage& canvas, std::uint8_t* buffer, std::size_t bufferSize);
-// The same for the part `area` of the canvas (the frame rectangle of a larger canvas), read in
+// The same for the region `area` of the canvas (the frame rectangle of a larger canvas), read in
 // place; sizes and layout are those of the area. Returns false, writing nothing, also when the
 // area is empty or not inside the canvas.
 bool convertCanvasToI420(const QImage& canvas, const QRect& area, std::uint8_t* buffer,

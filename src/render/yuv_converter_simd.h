@@ -45,7 +45,7 @@ Loop bestLoop();
 // convertCanvasToI420 with a chosen loop (false also when the loop is not available).
 bool convertCanvasWith(Loop loop, const QImage& canvas, std::uint8_t* yPlane, int yStride,
                        std::uint8_t* cbPlane, int cbStride, std::uint8_t* crPlane, int crStride);
-// The same for the part `area` of the canvas (false when it is empty or not inside the canvas).
+// The same for the region `area` of the canvas (false when it is empty or not inside the canvas).
 bool convertCanvasWith(Loop loop, const QImage& canvas, const QRect& area, std::uint8_t* yPlane,
                        int yStride, std::uint8_t* cbPlane, int cbStride, std::uint8_t* crPlane,
                        int crStride);

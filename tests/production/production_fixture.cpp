@@ -63,18 +63,18 @@ std::unique_ptr<Slideshow> makeTestSlideshow(const TempDir& dir,
     auto slideshow = std::make_unique<Slideshow>("show", dir.path());
     const PhotoSettings defaults;
     for (std::size_t i = 0; i < photos.size(); ++i) {
-        const TestPhoto& spec = photos[i];
+        const TestPhoto& wanted = photos[i];
         const std::string path = dir.file("photo" + std::to_string(i) + ".png");
-        EXPECT_TRUE(photoPicture(spec).save(QString::fromStdString(path), "PNG")) << path;
+        EXPECT_TRUE(photoPicture(wanted).save(QString::fromStdString(path), "PNG")) << path;
         EXPECT_EQ(slideshow->addPhoto(path, defaults), 0) << path;
         PhotoItem* photo = slideshow->photo(static_cast<int>(i));
         if (photo == nullptr)
             continue;
         PhotoEffect& effect = photo->settings.effect;
-        effect.displaySeconds = spec.displaySeconds;
-        effect.transitionSeconds = spec.transitionSeconds;
-        effect.imageEffectId = spec.motion;
-        const auto transition = TransitionSettings::createDefault(spec.transition);
+        effect.displaySeconds = wanted.displaySeconds;
+        effect.transitionSeconds = wanted.transitionSeconds;
+        effect.imageEffectId = wanted.motion;
+        const auto transition = TransitionSettings::createDefault(wanted.transition);
         effect.setTransition(transition.get());
     }
     slideshow->recomputeTiming();
