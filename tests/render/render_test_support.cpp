@@ -21,18 +21,18 @@ std::unique_ptr<Slideshow> makeSlideshow(const TempDir& dir, const std::vector<P
     auto slideshow = std::make_unique<Slideshow>("show", dir.path());
     const PhotoSettings defaults;
     for (std::size_t i = 0; i < photos.size(); ++i) {
-        const PhotoSpec& spec = photos[i];
+        const PhotoSpec& wanted = photos[i];
         const std::string path =
-            writeSolidPhoto(dir, "photo" + std::to_string(i) + ".png", 128, 96, spec.colour);
+            writeSolidPhoto(dir, "photo" + std::to_string(i) + ".png", 128, 96, wanted.colour);
         EXPECT_EQ(slideshow->addPhoto(path, defaults), 0) << path;
         PhotoEffect& effect = slideshow->photo(static_cast<int>(i))->settings.effect;
-        effect.displaySeconds = spec.displaySeconds;
-        effect.transitionSeconds = spec.transitionSeconds;
-        effect.imageEffectId = spec.motion;
-        auto transition = TransitionSettings::createDefault(spec.transition);
+        effect.displaySeconds = wanted.displaySeconds;
+        effect.transitionSeconds = wanted.transitionSeconds;
+        effect.imageEffectId = wanted.motion;
+        auto transition = TransitionSettings::createDefault(wanted.transition);
         EXPECT_TRUE(transition != nullptr);
         if (transition)
-            transition->setParameters(spec.transitionParameter);
+            transition->setParameters(wanted.transitionParameter);
         effect.setTransition(transition.get());
     }
     slideshow->recomputeTiming();

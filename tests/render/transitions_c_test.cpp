@@ -829,7 +829,7 @@ struct SheetSpec {
 
 // Renders every variant of a transition through the frame-dump sink and lays the frames at 0,
 // 25, 50, 75 and 100 % of the transition side by side, one row per variant.
-bool writeContactSheet(const SheetSpec& spec, const std::string& folder)
+bool writeContactSheet(const SheetSpec& sheetPlan, const std::string& folder)
 {
     constexpr int kWidth = 224;
     constexpr int kHeight = 168;
@@ -837,15 +837,15 @@ bool writeContactSheet(const SheetSpec& spec, const std::string& folder)
     constexpr int kGap = 4;
     const double fractions[] = {0.0, 0.25, 0.5, 0.75, 1.0};
     QImage sheet(5 * (kWidth + kGap) + kGap,
-                 static_cast<int>(spec.variants.size()) * (kHeight + kGap) + kGap,
+                 static_cast<int>(sheetPlan.variants.size()) * (kHeight + kGap) + kGap,
                  QImage::Format_RGB32);
     sheet.fill(0xFF808080u);
     QPainter painter(&sheet);
     int row = 0;
-    for (const SheetVariant& variant : spec.variants) {
+    for (const SheetVariant& variant : sheetPlan.variants) {
         TempDir frames;
         TransitionStepRun::Options options;
-        options.type = spec.type;
+        options.type = sheetPlan.type;
         options.first = variant.first;
         options.second = variant.second;
         options.transitionFrames = kFrames;
@@ -872,7 +872,7 @@ bool writeContactSheet(const SheetSpec& spec, const std::string& folder)
         ++row;
     }
     painter.end();
-    return sheet.save(QString::fromStdString(folder + "/" + spec.name + ".png"), "PNG");
+    return sheet.save(QString::fromStdString(folder + "/" + sheetPlan.name + ".png"), "PNG");
 }
 
 TEST(ContactSheets, WrittenIntoTheFolderNamedByTheEnvironment)
@@ -881,7 +881,7 @@ TEST(ContactSheets, WrittenIntoTheFolderNamedByTheEnvironment)
     if (folder == nullptr || *folder == '\0')
         GTEST_SKIP() << "PICTAVO_CONTACT_SHEETS names no folder";
     ASSERT_TRUE(QDir().mkpath(QString::fromLocal8Bit(folder)));
-    const std::vector<SheetSpec> specs = {
+    const std::vector<SheetSpec> sheetPlans = {
         {kTransitionShutter,
          "shutter",
          {{"vertical 40", 0, 40}, {"horizontal 1", 1, 1}, {"vertical 80", 0, 80}}},
@@ -901,10 +901,10 @@ TEST(ContactSheets, WrittenIntoTheFolderNamedByTheEnvironment)
           {"up to bottom", 3, 0}}},
         {kTransitionZoom, "zoom", {{"in", 0, 0}, {"out", 1, 0}}},
     };
-    for (const SheetSpec& spec : specs) {
-        if (!hasOwnTransitionRenderer(spec.type))
+    for (const SheetSpec& sheetPlan : sheetPlans) {
+        if (!hasOwnTransitionRenderer(sheetPlan.type))
             continue;
-        EXPECT_TRUE(writeContactSheet(spec, folder)) << spec.name;
+        EXPECT_TRUE(writeContactSheet(sheetPlan, folder)) << sheetPlan.name;
     }
 }
 
