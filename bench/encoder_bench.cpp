@@ -7,6 +7,8 @@
 
 #include "../plugins/encoder/brenwick_encoder.h"
 
+#include "bench_timing.h"
+
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -24,6 +26,9 @@
 #include <vector>
 
 namespace {
+
+using pictavo::bench::cpuSeconds;
+using pictavo::bench::runTimedCommand;
 
 namespace fs = std::filesystem;
 
@@ -163,15 +168,6 @@ std::map<std::string, double>& cpuTimes()
     return times;
 }
 
-// Processor seconds (user + system) of this process or of its finished children.
-double cpuSeconds(int who)
-{
-    rusage usage{};
-    getrusage(who, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 // Keeps the fastest run: on a shared machine the others mostly measure the neighbours.
 void record(const std::string& key, double seconds, double cpu)
 {
@@ -241,17 +237,9 @@ void BM_FfmpegTool(benchmark::State& state, const Profile& p)
         std::to_string(p.width) + "x" + std::to_string(p.height) + " -framerate " + rate +
         " -stream_loop -1 -i '" + raw + "' -i '" + musicFile() + "' -frames:v " +
         std::to_string(n) + " -t " + seconds + " " + p.ffmpegOptions + " '" + out + "'";
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        const double cpuStart = cpuSeconds(RUSAGE_CHILDREN);
-        if (std::system(command.c_str()) != 0) {
-            state.SkipWithError("the ffmpeg command failed");
-            return;
-        }
-        record(std::string(p.name) + "/ffmpeg",
-               std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-               cpuSeconds(RUSAGE_CHILDREN) - cpuStart);
-    }
+    runTimedCommand(state, command, [&](double wall, double cpu) {
+        record(std::string(p.name) + "/ffmpeg", wall, cpu);
+    });
     state.counters["frames"] = n;
 }
 

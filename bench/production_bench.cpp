@@ -21,6 +21,8 @@
 #include "render/render_job.h"
 #include "render/yuv_converter.h"
 
+#include "bench_timing.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -40,6 +42,9 @@
 #include <vector>
 
 namespace {
+
+using pictavo::bench::cpuSeconds;
+using pictavo::bench::runTimedCommand;
 
 namespace fs = std::filesystem;
 using namespace pictavo;
@@ -83,14 +88,6 @@ const fs::path& workFolder()
         return f;
     }();
     return folder;
-}
-
-double cpuSeconds(int who)
-{
-    rusage usage{};
-    getrusage(who, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // A camera-sized photo: a colour ramp that differs per photo, with a few shapes.
@@ -316,17 +313,9 @@ void BM_FfmpegFloor(benchmark::State& state, const BenchProfile& p)
         sizeText + " -framerate " + rate + " -stream_loop -1 -i '" + still + "' -i '" + f.music +
         "' -frames:v " + std::to_string(n) + " -t " + seconds + " " + p.ffmpegOptions + " '" + out +
         "'";
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        const double cpuStart = cpuSeconds(RUSAGE_CHILDREN);
-        if (std::system(command.c_str()) != 0) {
-            state.SkipWithError("the ffmpeg command failed");
-            return;
-        }
-        record(std::string(p.name) + "/ffmpeg",
-               std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-               cpuSeconds(RUSAGE_CHILDREN) - cpuStart);
-    }
+    runTimedCommand(state, command, [&](double wall, double cpu) {
+        record(std::string(p.name) + "/ffmpeg", wall, cpu);
+    });
     state.counters["frames"] = n;
 }
 
@@ -349,17 +338,9 @@ void BM_FfmpegSameContent(benchmark::State& state, const BenchProfile& p)
                                 "' -i '" + f.music + "' -map 0:v:0 -map 1:a:0 -frames:v " +
                                 std::to_string(n) + " -shortest " + p.ffmpegOptions + " '" + out +
                                 "'";
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        const double cpuStart = cpuSeconds(RUSAGE_CHILDREN);
-        if (std::system(command.c_str()) != 0) {
-            state.SkipWithError("the ffmpeg command failed");
-            return;
-        }
-        record(std::string(p.name) + "/same",
-               std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-               cpuSeconds(RUSAGE_CHILDREN) - cpuStart);
-    }
+    runTimedCommand(state, command, [&](double wall, double cpu) {
+        record(std::string(p.name) + "/same", wall, cpu);
+    });
     state.counters["frames"] = n;
 }
 
