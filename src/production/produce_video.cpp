@@ -139,7 +139,7 @@ int produceVideo(const ProductionRequest& request, const OutputProfile* profile)
         job.progressStep = progressStepFor(slideshow->totalFrames());
         const int fps =
             productionFramesPerSecond(profile->currentText(ProfileParameterId::VideoFrameRate));
-        result = runSlideshowSteps(job, fps);
+        result = runWithSerialPainting([&] { return runSlideshowSteps(job, fps); });
         if (result != kResultOk && result != kResultStopped)
             writeLog("Encoding " + arguments.outputPath + " ended with code " +
                      std::to_string(result) + withLibraryError(library));

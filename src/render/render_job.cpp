@@ -10,9 +10,13 @@
 #include "render/transition_renderer.h"
 
 #include <QPainter>
+#include <QThread>
+#include <QThreadPool>
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 
 namespace pictavo {
 
@@ -258,6 +262,32 @@ int runSlideshowSteps(RenderJob& job, int framesPerSecond)
         if (isConcreteTransition(type))
             result = renderTransitionStep(type, job);
     }
+    return result;
+}
+
+int runWithSerialPainting(const std::function<int()>& work)
+{
+    QThreadPool* pool = QThreadPool::globalInstance();
+    if (pool == nullptr || pool->contains(QThread::currentThread()))
+        return work();
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    int result = kResultFailed;
+    // A task of our own instead of waitForDone: other users of the pool are not waited for.
+    pool->start([&] {
+        int value = kResultFailed;
+        try {
+            value = work();
+        } catch (...) { // nothing may leave a pool task; the run counts as failed
+        }
+        std::lock_guard lock(mutex);
+        result = value;
+        done = true;
+        finished.notify_one();
+    });
+    std::unique_lock lock(mutex);
+    finished.wait(lock, [&] { return done; });
     return result;
 }
 

@@ -157,4 +157,11 @@ int previewFrameIntervalMs(int videoStandard);
 // photos renders nothing and gives 1.
 int runSlideshowSteps(RenderJob& job, int framesPerSecond);
 
+// Runs work on a thread of Qt's shared thread pool and waits for its result. Qt splits large
+// fills and scaled drawing across that pool unless the painting thread belongs to it; a
+// production run paints every frame while the encoder keeps the other cores busy, so handing
+// each drawing to the pool only adds thread switches. Work already on a pool thread runs in
+// place.
+int runWithSerialPainting(const std::function<int()>& work);
+
 } // namespace pictavo

@@ -8,9 +8,12 @@
 
 #include <QDir>
 #include <QPainter>
+#include <QThread>
+#include <QThreadPool>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <stdexcept>
 
 namespace pictavo {
 namespace {
@@ -79,6 +82,28 @@ TEST(SlideshowRun, EmitsOneSecondOfOpeningAndEveryLaterStep)
         EXPECT_EQ(result, kResultOk);
         EXPECT_EQ(sink.frames(), c.expectedFrames);
     }
+}
+
+TEST(SerialPainting, RunsTheWorkOnAPoolThreadAndHandsBackItsResult)
+{
+    QThreadPool* pool = QThreadPool::globalInstance();
+    bool onPool = false;
+    bool nestedInPlace = false;
+    const int result = runWithSerialPainting([&] {
+        onPool = pool->contains(QThread::currentThread());
+        QThread* outer = QThread::currentThread();
+        // Already on a pool thread: no second task (it could wait for a free thread forever).
+        runWithSerialPainting([&] {
+            nestedInPlace = QThread::currentThread() == outer;
+            return 0;
+        });
+        return 7;
+    });
+    EXPECT_EQ(result, 7);
+    EXPECT_TRUE(onPool);
+    EXPECT_TRUE(nestedInPlace);
+    EXPECT_EQ(runWithSerialPainting([]() -> int { throw std::runtime_error("lost"); }),
+              kResultFailed);
 }
 
 TEST(SlideshowRun, EmptySlideshowRendersNothingAndFails)
