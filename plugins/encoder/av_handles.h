@@ -43,6 +43,9 @@ struct ResamplerDeleter {
 struct AudioFifoDeleter {
     void operator()(AVAudioFifo* f) const { av_audio_fifo_free(f); }
 };
+struct BufferPoolDeleter {
+    void operator()(AVBufferPool* p) const { av_buffer_pool_uninit(&p); }
+};
 struct DictionaryDeleter {
     void operator()(AVDictionary* d) const { av_dict_free(&d); }
 };
@@ -53,6 +56,7 @@ using PacketPtr = std::unique_ptr<AVPacket, PacketDeleter>;
 using InputFormatPtr = std::unique_ptr<AVFormatContext, InputFormatDeleter>;
 using OutputFormatPtr = std::unique_ptr<AVFormatContext, OutputFormatDeleter>;
 using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerDeleter>;
+using BufferPoolPtr = std::unique_ptr<AVBufferPool, BufferPoolDeleter>;
 using AudioFifoPtr = std::unique_ptr<AVAudioFifo, AudioFifoDeleter>;
 
 // A path for FFmpeg's I/O that is always a local file, never a network address or another

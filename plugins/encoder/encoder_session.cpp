@@ -7,6 +7,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
@@ -14,7 +15,28 @@ extern "C" {
 namespace pictavo::encoder {
 namespace {
 
-constexpr size_t kQueueLimit = 4; // frames waiting for the worker
+// Frames waiting for the worker: enough to ride out a photo being decoded or a costly
+// transition frame without the encoder running dry, within a memory bound.
+constexpr size_t kQueueFrames = 32;
+constexpr size_t kQueueBytes = 96u << 20;
+constexpr size_t kPlaneAlign = 64;
+
+size_t alignedUp(size_t value, size_t alignment)
+{
+    return (value + alignment - 1) / alignment * alignment;
+}
+
+// The luma row stride libavcodec gives the pictures of an encoder: the width plus 16-pixel
+// edges on both sides, 16-aligned, widened until luma and chroma rows are multiples of 64.
+// Input frames with exactly these strides are taken by the MPEG encoders without a copy;
+// other codecs take any stride.
+int codecLumaStride(int width)
+{
+    int w = static_cast<int>(alignedUp(static_cast<size_t>(width) + 32, 16));
+    while (w % 64 != 0 || (w / 2) % 64 != 0)
+        w += w & -w;
+    return w;
+}
 
 bool supportsPixelFormat(const AVCodec* codec, AVPixelFormat format)
 {
@@ -24,6 +46,20 @@ bool supportsPixelFormat(const AVCodec* codec, AVPixelFormat format)
         if (*f == format)
             return true;
     return false;
+}
+
+// Codecs that pipeline whole frames (x264) get as many threads as they like. Codecs that
+// only split a picture into slices wait for the slowest slice several times a frame; the
+// caller keeps one core busy rendering, so they get the others, and on a two-core machine
+// one thread: a slice worker that loses its core to the renderer stalls the whole frame.
+int encoderThreads(const AVCodec* codec)
+{
+    if (codec->capabilities & (AV_CODEC_CAP_FRAME_THREADS | AV_CODEC_CAP_OTHER_THREADS))
+        return 0; // as many as the codec chooses
+    if (!(codec->capabilities & AV_CODEC_CAP_SLICE_THREADS))
+        return 1;
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores > 2 ? static_cast<int>(std::min(cores - 1, 16u)) : 1;
 }
 
 std::string rateText(AVRational rate)
@@ -67,7 +103,8 @@ int EncoderSession::open(const EncoderSettings& settings, std::unique_ptr<Encode
     }
     s->output_.reset(raw);
     s->packet_.reset(av_packet_alloc());
-    if (!s->packet_) {
+    s->audioPacket_.reset(av_packet_alloc());
+    if (!s->packet_ || !s->audioPacket_) {
         error = "out of memory";
         s->finished_ = true;
         return kEncoderEncodeFailed;
@@ -77,6 +114,10 @@ int EncoderSession::open(const EncoderSettings& settings, std::unique_ptr<Encode
     int result = s->openVideo(error);
     if (result == kEncoderOk)
         result = s->openAudio(note, error);
+    if (result == kEncoderOk && !s->prepareFramePool()) {
+        error = "out of memory";
+        result = kEncoderEncodeFailed;
+    }
     if (result == kEncoderOk)
         result = s->openFile(error);
     if (result != kEncoderOk) {
@@ -159,9 +200,7 @@ int EncoderSession::openVideo(std::string& error)
             break;
         }
     }
-    if (codec->capabilities &
-        (AV_CODEC_CAP_FRAME_THREADS | AV_CODEC_CAP_SLICE_THREADS | AV_CODEC_CAP_OTHER_THREADS))
-        c->thread_count = 0; // as many as the machine has
+    c->thread_count = encoderThreads(codec);
     if (output_->oformat->flags & AVFMT_GLOBALHEADER)
         c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
 
@@ -297,6 +336,46 @@ int EncoderSession::openFile(std::string& error)
     return kEncoderOk;
 }
 
+bool EncoderSession::prepareFramePool()
+{
+    const size_t width = static_cast<size_t>(settings_.width);
+    const size_t height = static_cast<size_t>(settings_.height);
+    const int luma = codecLumaStride(settings_.width);
+    frameStrides_[0] = luma;
+    frameStrides_[1] = frameStrides_[2] = luma / 2;
+    const size_t lumaBytes = alignedUp(static_cast<size_t>(luma) * height, kPlaneAlign);
+    const size_t chromaBytes =
+        alignedUp(static_cast<size_t>(luma / 2) * ((height + 1) / 2), kPlaneAlign);
+    planeOffsets_[0] = 0;
+    planeOffsets_[1] = lumaBytes;
+    planeOffsets_[2] = lumaBytes + chromaBytes;
+    // Room past the last row for the wide loads of the codecs' SIMD code.
+    const size_t total = lumaBytes + 2 * chromaBytes + AV_INPUT_BUFFER_PADDING_SIZE;
+    if (width == 0 || height == 0 || total > INT_MAX)
+        return false;
+    framePool_.reset(av_buffer_pool_init(total, nullptr));
+    queueLimit_ = std::clamp<size_t>(kQueueBytes / total, 4, kQueueFrames);
+    return framePool_ != nullptr;
+}
+
+FramePtr EncoderSession::pooledFrame()
+{
+    FramePtr frame(av_frame_alloc());
+    if (!frame || !framePool_)
+        return nullptr;
+    frame->buf[0] = av_buffer_pool_get(framePool_.get());
+    if (!frame->buf[0])
+        return nullptr;
+    frame->format = AV_PIX_FMT_YUV420P;
+    frame->width = settings_.width;
+    frame->height = settings_.height;
+    for (int p = 0; p < 3; ++p) {
+        frame->data[p] = frame->buf[0]->data + planeOffsets_[p];
+        frame->linesize[p] = frameStrides_[p];
+    }
+    return frame;
+}
+
 int EncoderSession::submit(const unsigned char* yuv, std::string& error)
 {
     {
@@ -306,15 +385,8 @@ int EncoderSession::submit(const unsigned char* yuv, std::string& error)
             return failure_;
         }
     }
-    FramePtr frame(av_frame_alloc());
+    FramePtr frame = pooledFrame();
     if (!frame) {
-        error = "out of memory";
-        return kEncoderEncodeFailed;
-    }
-    frame->format = AV_PIX_FMT_YUV420P;
-    frame->width = settings_.width;
-    frame->height = settings_.height;
-    if (av_frame_get_buffer(frame.get(), 0) < 0) {
         error = "out of memory";
         return kEncoderEncodeFailed;
     }
@@ -331,7 +403,7 @@ int EncoderSession::submit(const unsigned char* yuv, std::string& error)
     }
 
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return failure_ || queue_.size() < kQueueLimit; });
+    changed_.wait(lock, [this] { return failure_ || queue_.size() < queueLimit_; });
     if (failure_) {
         error = failureText_;
         return failure_;
@@ -339,7 +411,15 @@ int EncoderSession::submit(const unsigned char* yuv, std::string& error)
     frame->pts = framesQueued_++;
     queue_.push_back(std::move(frame));
     changed_.notify_all();
-    return kEncoderOk;
+    const int64_t framesTaken = framesQueued_;
+    lock.unlock();
+
+    // The sound up to the end of this frame is encoded here, on the caller's thread, which has
+    // time to spare while the worker encodes the pictures.
+    const int result = encodeAudioUntil(audioSamplesFor(framesTaken), false, error);
+    if (result != kEncoderOk)
+        fail(result, error);
+    return result;
 }
 
 void EncoderSession::fail(int code, const std::string& text)
@@ -368,9 +448,7 @@ void EncoderSession::run()
                 continue; // frames after a failure are dropped
         }
         std::string error;
-        int result = encodeVideo(frame.get(), error);
-        if (result == kEncoderOk)
-            result = encodeAudioUntil(audioSamplesFor(videoFramesDone_), false, error);
+        const int result = encodeVideo(frame.get(), error);
         if (result != kEncoderOk)
             fail(result, error);
     }
@@ -435,8 +513,10 @@ int EncoderSession::sendAndWrite(AVCodecContext* codec, AVStream* stream, const 
         error = std::string("the ") + kind + " encoder failed: " + avErrorText(ret);
         return kEncoderEncodeFailed;
     }
+    // Pictures are written from the worker and sound from the caller: one packet each.
+    AVPacket* packet = codec == video_.get() ? packet_.get() : audioPacket_.get();
     for (;;) {
-        ret = avcodec_receive_packet(codec, packet_.get());
+        ret = avcodec_receive_packet(codec, packet);
         if (ret == AVERROR(EAGAIN) || ret == AVERROR_EOF)
             return kEncoderOk;
         if (ret < 0) {
@@ -447,17 +527,20 @@ int EncoderSession::sendAndWrite(AVCodecContext* codec, AVStream* stream, const 
             // Packets that only carry the codec's padding past the end of the video are left
             // out, so that the sound track ends with the video.
             if (audioLimit_ >= 0 && audioWritten_ >= audioLimit_) {
-                av_packet_unref(packet_.get());
+                av_packet_unref(packet);
                 continue;
             }
-            audioWritten_ += packet_->duration > 0 ? packet_->duration : audioFrameSize_;
+            audioWritten_ += packet->duration > 0 ? packet->duration : audioFrameSize_;
         }
-        av_packet_rescale_ts(packet_.get(), codec->time_base, stream->time_base);
-        packet_->stream_index = stream->index;
-        ret = av_interleaved_write_frame(output_.get(), packet_.get());
-        // A failed write (a full disk) is only recorded in the file context.
-        if (ret >= 0 && output_->pb && output_->pb->error < 0)
-            ret = output_->pb->error;
+        av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
+        packet->stream_index = stream->index;
+        {
+            std::lock_guard lock(muxMutex_);
+            ret = av_interleaved_write_frame(output_.get(), packet);
+            // A failed write (a full disk) is only recorded in the file context.
+            if (ret >= 0 && output_->pb && output_->pb->error < 0)
+                ret = output_->pb->error;
+        }
         if (ret < 0) {
             error = "cannot write the file " + settings_.outputPath + ": " + avErrorText(ret);
             return kEncoderOutputFailed;

@@ -27,8 +27,9 @@ public:
     static int open(const EncoderSettings& settings, std::unique_ptr<EncoderSession>& session,
                     std::string& error);
 
-    // Copies one YUV 4:2:0 frame into the queue (waits while the queue is full). Returns the
-    // failure of an earlier frame, if any, instead of taking the frame.
+    // Copies one YUV 4:2:0 frame into the queue (waits while the queue is full) and encodes
+    // the sound up to the frame's end. Returns the failure of an earlier frame, if any,
+    // instead of taking the frame.
     int submit(const unsigned char* yuv, std::string& error);
 
     // Encodes what is queued, completes the audio, flushes the encoders and writes the end of
@@ -39,6 +40,8 @@ private:
     int openVideo(std::string& error);
     int openAudio(std::string& note, std::string& error);
     int openFile(std::string& error);
+    bool prepareFramePool();
+    FramePtr pooledFrame();
 
     void run();
     int encodeVideo(AVFrame* frame, std::string& error);
@@ -58,6 +61,7 @@ private:
     AudioFeed feed_;
     FramePtr audioFrame_;
     PacketPtr packet_;
+    PacketPtr audioPacket_;
     int audioFrameSize_ = 0;
     bool audioSmallLast_ = false;
     int hiddenAudioDelay_ = 0; // codec delay samples the container plays as sound
@@ -65,10 +69,16 @@ private:
     int64_t audioWritten_ = 0; // samples in the audio packets written
     int64_t audioLimit_ = -1;  // no packets past this many samples (-1: no limit)
     int64_t videoFramesDone_ = 0;
+    // Queued frames come from a pool of buffers laid out as the codec's own pictures.
+    BufferPoolPtr framePool_;
+    int frameStrides_[3] = {};
+    size_t planeOffsets_[3] = {};
+    size_t queueLimit_ = 4;
     bool headerWritten_ = false;
     bool finished_ = false;
 
     // Shared between the caller and the worker.
+    std::mutex muxMutex_; // the file: pictures come from the worker, sound from the caller
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<FramePtr> queue_;

@@ -71,6 +71,7 @@ void takeVideoFrame(MediaProbe& p, const AVFrame* f)
     if (f->format != AV_PIX_FMT_YUV420P && f->format != AV_PIX_FMT_YUVJ420P)
         return;
     const int w = f->width, h = f->height;
+    p.centreLuma.push_back(f->data[0][size_t(h / 2) * f->linesize[0] + w / 2]);
     p.lastFrame.assign(size_t(w) * h * 3 / 2, 0);
     uint8_t* out = p.lastFrame.data();
     for (int plane = 0; plane < 3; ++plane) {

@@ -26,6 +26,7 @@ struct MediaProbe {
     int64_t rcBufferSize = 0;       // VBV size the stream declares (MPEG-1/2)
     int64_t declaredBitrate = 0;    // bit rate the stream declares (MPEG-1/2)
     std::vector<uint8_t> lastFrame; // last decoded frame, I420, width x height x 3 / 2
+    std::vector<int> centreLuma;    // luma of the middle pixel of every decoded frame
 
     bool hasAudio = false;
     std::string audioCodec; // codec name, e.g. "mp2", "aac", "mp3"
