@@ -265,11 +265,42 @@ int runSlideshowSteps(RenderJob& job, int framesPerSecond)
     return result;
 }
 
+namespace {
+
+// A long run holds one of the pool's threads; the pool gets one more meanwhile, so that the
+// short drawing tasks of other threads (the window's own painting) never wait for the run.
+class PoolThreadLoan {
+public:
+    explicit PoolThreadLoan(QThreadPool* pool) : pool_(pool)
+    {
+        std::lock_guard lock(mutex());
+        pool_->setMaxThreadCount(pool_->maxThreadCount() + 1);
+    }
+    ~PoolThreadLoan()
+    {
+        std::lock_guard lock(mutex());
+        pool_->setMaxThreadCount(std::max(1, pool_->maxThreadCount() - 1));
+    }
+    PoolThreadLoan(const PoolThreadLoan&) = delete;
+    PoolThreadLoan& operator=(const PoolThreadLoan&) = delete;
+
+private:
+    static std::mutex& mutex()
+    {
+        static std::mutex m;
+        return m;
+    }
+    QThreadPool* pool_;
+};
+
+} // namespace
+
 int runWithSerialPainting(const std::function<int()>& work)
 {
     QThreadPool* pool = QThreadPool::globalInstance();
     if (pool == nullptr || pool->contains(QThread::currentThread()))
         return work();
+    const PoolThreadLoan loan(pool);
     std::mutex mutex;
     std::condition_variable finished;
     bool done = false;

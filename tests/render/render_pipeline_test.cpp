@@ -12,8 +12,12 @@
 #include <QThreadPool>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 
 namespace pictavo {
 namespace {
@@ -104,6 +108,35 @@ TEST(SerialPainting, RunsTheWorkOnAPoolThreadAndHandsBackItsResult)
     EXPECT_TRUE(nestedInPlace);
     EXPECT_EQ(runWithSerialPainting([]() -> int { throw std::runtime_error("lost"); }),
               kResultFailed);
+}
+
+TEST(SerialPainting, OtherPoolTasksStillRunWhileTheRunHoldsAThread)
+{
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const int before = pool->maxThreadCount();
+    pool->setMaxThreadCount(1); // the run takes the only thread there is
+    bool otherRan = false;
+    bool ranWhileHeld = false;
+    runWithSerialPainting([&] {
+        std::mutex mutex;
+        std::condition_variable ran;
+        // Started as the window's painting would be: from outside the pool.
+        std::thread painter([&] {
+            pool->start([&] {
+                std::lock_guard lock(mutex);
+                otherRan = true;
+                ran.notify_one();
+            });
+        });
+        painter.join();
+        std::unique_lock lock(mutex);
+        ranWhileHeld = ran.wait_for(lock, std::chrono::seconds(5), [&] { return otherRan; });
+        return 0;
+    });
+    pool->waitForDone();
+    EXPECT_TRUE(ranWhileHeld);
+    EXPECT_EQ(pool->maxThreadCount(), 1); // the loan is given back
+    pool->setMaxThreadCount(before);
 }
 
 TEST(SlideshowRun, EmptySlideshowRendersNothingAndFails)
