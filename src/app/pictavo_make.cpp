@@ -399,17 +399,15 @@ int makeVideos(Project& project, bool quiet)
     MakeVideoJob job(project, &printer);
     if (job.start() != kResultOk)
         return fail("the videos were not started");
-    bool stopped = false;
-    while (!job.finished()) {
-        if (interrupted && !stopped) {
-            stopped = true;
+    // Wakes for the progress line and Ctrl-C, and at once when the job is done.
+    while (!job.waitUntilFinished(std::chrono::milliseconds(200))) {
+        if (interrupted) {
             printer.finish();
             std::fprintf(stderr, "pictavo-make: stopping...\n");
             job.stop();
             break;
         }
         printer.draw(job.remainingTime());
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     const int result = job.wait();
     printer.finish();

@@ -215,7 +215,10 @@ int MakeVideoJob::start()
     stopEvent_.reset();
     doneEvent_.reset();
     result_ = -1;
-    finished_ = false;
+    {
+        std::lock_guard lock(finishedMutex_);
+        finished_ = false;
+    }
     // Set here rather than by the worker, so that a stop pressed at once finds the job running.
     running_ = true;
     // The window hears of the start before the worker can tell it of the end.
@@ -285,7 +288,11 @@ void MakeVideoJob::worker()
         shutdownWhenFinished();
         writeLog("End make Video files process successful");
     }
-    finished_ = true;
+    {
+        std::lock_guard lock(finishedMutex_);
+        finished_ = true;
+    }
+    finishedChanged_.notify_all();
     doneEvent_.set();
 }
 
@@ -371,6 +378,12 @@ void MakeVideoJob::stop()
     }
     observer_->setCreateEnabled(true);
     observer_->jobStateChanged(1);
+}
+
+bool MakeVideoJob::waitUntilFinished(std::chrono::milliseconds timeout)
+{
+    std::unique_lock lock(finishedMutex_);
+    return finishedChanged_.wait_for(lock, timeout, [this] { return finished_.load(); });
 }
 
 int MakeVideoJob::wait()

@@ -12,6 +12,8 @@
 #include "render/render_job.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -109,6 +111,8 @@ public:
     void requestStop();
     // Waits for the worker to end and returns the job's result (see result()).
     int wait();
+    // Waits at most `timeout` for the worker to have done everything; true when it has.
+    bool waitUntilFinished(std::chrono::milliseconds timeout);
 
     // Whether the estimated output fits the free space of the output and working folders;
     // shows the message and enables or disables the Create button.
@@ -157,6 +161,8 @@ private:
     std::atomic<bool> running_{false};
     std::atomic<bool> stopping_{false};
     std::atomic<bool> finished_{true};
+    std::mutex finishedMutex_;
+    std::condition_variable finishedChanged_;
     std::atomic<int> result_{-1};
     std::atomic<int> currentSlideshow_{0};
     std::thread thread_;

@@ -287,6 +287,22 @@ TEST_F(MakeVideoJobTest, AStopDuringTheMusicEndsWithoutAVideo)
     EXPECT_EQ(observer_.statuses().back(), kStatusStopped);
 }
 
+TEST_F(MakeVideoJobTest, WaitingForTheEndWakesWhenTheJobIsDone)
+{
+    addSlideshow("Holiday", 2);
+    AutoResetEvent release;
+    job_.setMusicStep([&release](Project&, AutoResetEvent*) {
+        release.waitFor(std::chrono::seconds(20));
+        return kResultOk;
+    });
+    ASSERT_EQ(job_.start(), 0);
+    EXPECT_FALSE(job_.waitUntilFinished(std::chrono::milliseconds(50)));
+    release.set();
+    EXPECT_TRUE(job_.waitUntilFinished(std::chrono::seconds(20)));
+    EXPECT_EQ(job_.wait(), kResultOk);
+    EXPECT_TRUE(job_.waitUntilFinished(std::chrono::milliseconds(0)));
+}
+
 TEST_F(MakeVideoJobTest, FailuresStopTheRunAndSayThatItFailed)
 {
     // 1: the encoder or the profile is missing; 7: the encoder's own code for a frame.
