@@ -4,8 +4,13 @@
 
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <mutex>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -20,6 +25,7 @@ namespace pictavo::audioconv {
 namespace {
 
 constexpr AVSampleFormat kOutputFormat = AV_SAMPLE_FMT_S16;
+constexpr size_t kBytesPerSample = XTOMP2_CHANNELS * sizeof(int16_t); // interleaved
 
 // An output file under a temporary name beside its destination, renamed into place only when
 // complete and removed otherwise.
@@ -97,6 +103,64 @@ private:
     FILE* file_ = nullptr;
 };
 
+// Resampled sound on its way from the decoding thread to the encoding thread, a few blocks at
+// most. Either side can abort: the other then stops at its next push or pop.
+class SampleQueue {
+public:
+    // False when the queue was aborted (the block is dropped).
+    bool push(std::vector<uint8_t> block)
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return aborted_ || blocks_.size() < kLimit; });
+        if (aborted_) {
+            return false;
+        }
+        blocks_.push_back(std::move(block));
+        changed_.notify_all();
+        return true;
+    }
+
+    // False at the end (closed and empty) or after an abort.
+    bool pop(std::vector<uint8_t>& block)
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return aborted_ || closed_ || !blocks_.empty(); });
+        if (aborted_ || blocks_.empty()) {
+            return false;
+        }
+        block = std::move(blocks_.front());
+        blocks_.pop_front();
+        changed_.notify_all();
+        return true;
+    }
+
+    void close() { setFlag(closed_); }
+    void abort() { setFlag(aborted_); }
+    bool aborted()
+    {
+        std::lock_guard lock(mutex_);
+        return aborted_;
+    }
+
+private:
+    static constexpr size_t kLimit = 16;
+
+    void setFlag(bool& flag)
+    {
+        std::lock_guard lock(mutex_);
+        flag = true;
+        changed_.notify_all();
+    }
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::vector<uint8_t>> blocks_;
+    bool closed_ = false;
+    bool aborted_ = false;
+};
+
+// Decoding and resampling run on the caller's thread, MP2 encoding on a thread of its own, so
+// that a conversion takes about the time of the slower half.
 class Mp2Conversion {
 public:
     Mp2Conversion(const XToMp2StopHandle* stop, std::string& error) : stop_(stop), error_(error) {}
@@ -111,6 +175,45 @@ public:
         if (!openEncoder() || !output_.create(destination, error_)) {
             return XTOMP2_FAILED;
         }
+        bool encoded = false;
+        std::thread encoder;
+        try {
+            encoder = std::thread([this, &encoded] { encoded = encodeQueued(); });
+        } catch (const std::system_error& e) {
+            error_ = std::string("cannot start the encoding thread: ") + e.what();
+            return XTOMP2_FAILED;
+        }
+        const int result = decodeInto(source);
+        if (result == XTOMP2_OK) {
+            queue_.close();
+        } else {
+            queue_.abort();
+        }
+        encoder.join();
+        if (result == XTOMP2_STOPPED) {
+            return result;
+        }
+        if (!encoded && !encodeError_.empty()) { // the cause, when decoding stopped for it
+            error_ = encodeError_;
+            return XTOMP2_FAILED;
+        }
+        if (result != XTOMP2_OK) {
+            return result;
+        }
+        if (!encoded) {
+            error_ = "the audio could not be encoded";
+            return XTOMP2_FAILED;
+        }
+        if (!output_.commit(error_)) {
+            return XTOMP2_FAILED;
+        }
+        return XTOMP2_OK;
+    }
+
+private:
+    // Decodes and resamples the whole source into the queue.
+    int decodeInto(const std::string& source)
+    {
         int64_t decodedSamples = 0;
         for (;;) {
             if (stopRequested()) {
@@ -126,7 +229,7 @@ public:
                 break;
             }
             decodedSamples += decoded_->nb_samples;
-            const bool ok = resample(decoded_.get()) && encode(false);
+            const bool ok = resample(decoded_.get());
             av_frame_unref(decoded_.get());
             if (!ok) {
                 return XTOMP2_FAILED;
@@ -136,13 +239,30 @@ public:
             error_ = "no decodable audio in '" + source + "'";
             return XTOMP2_FAILED;
         }
-        if (!drainResampler() || !encode(true) || !output_.commit(error_)) {
-            return XTOMP2_FAILED;
-        }
-        return XTOMP2_OK;
+        return drainResampler() ? XTOMP2_OK : XTOMP2_FAILED;
     }
 
-private:
+    // The encoding thread: every block into MP2 frames, the last one padded with silence.
+    bool encodeQueued()
+    {
+        std::vector<uint8_t> block;
+        bool ok = true;
+        while (ok && queue_.pop(block)) {
+            void* planes[] = {block.data()};
+            const int samples = static_cast<int>(block.size() / kBytesPerSample);
+            if (av_audio_fifo_write(fifo_.get(), planes, samples) != samples) {
+                ok = failEncoding("cannot buffer the audio", AVERROR(ENOMEM));
+            } else {
+                ok = encode(false);
+            }
+        }
+        ok = ok && !queue_.aborted() && encode(true);
+        if (!ok) {
+            queue_.abort(); // the decoding side stops at its next block
+        }
+        return ok;
+    }
+
     bool stopRequested() const
     {
         return stop_ != nullptr && stop_->isStopRequested != nullptr &&
@@ -152,6 +272,12 @@ private:
     bool failWith(const std::string& what, int code)
     {
         error_ = what + ": " + avErrorText(code);
+        return false;
+    }
+
+    bool failEncoding(const std::string& what, int code)
+    {
+        encodeError_ = what + ": " + avErrorText(code);
         return false;
     }
 
@@ -246,17 +372,23 @@ private:
             return failWith("cannot resample the audio", capacity);
         }
         if (capacity == 0) {
+            lastProduced_ = 0;
             return true;
         }
-        buffer_.resize(static_cast<size_t>(capacity) * XTOMP2_CHANNELS * sizeof(int16_t));
-        uint8_t* out = buffer_.data();
+        std::vector<uint8_t> block(static_cast<size_t>(capacity) * kBytesPerSample);
+        uint8_t* out = block.data();
         const int produced = swr_convert(resampler_.get(), &out, capacity, input, inputSamples);
         if (produced < 0) {
             return failWith("cannot resample the audio", produced);
         }
-        void* planes[] = {out};
-        if (produced > 0 && av_audio_fifo_write(fifo_.get(), planes, produced) != produced) {
-            return failWith("cannot buffer the audio", AVERROR(ENOMEM));
+        lastProduced_ = produced;
+        if (produced == 0) {
+            return true;
+        }
+        block.resize(static_cast<size_t>(produced) * kBytesPerSample);
+        if (!queue_.push(std::move(block))) {
+            // The encoding side failed; its error is the one reported.
+            return failWith("cannot encode the audio", AVERROR_EXTERNAL);
         }
         return true;
     }
@@ -278,11 +410,10 @@ private:
             return true;
         }
         for (;;) {
-            const int before = av_audio_fifo_size(fifo_.get());
             if (!convertInto(nullptr, 0)) {
                 return false;
             }
-            if (av_audio_fifo_size(fifo_.get()) == before) {
+            if (lastProduced_ == 0) {
                 return true;
             }
         }
@@ -296,12 +427,12 @@ private:
                (finish && av_audio_fifo_size(fifo_.get()) > 0)) {
             int code = av_frame_make_writable(encodeFrame_.get());
             if (code < 0) {
-                return failWith("cannot encode the audio", code);
+                return failEncoding("cannot encode the audio", code);
             }
             void** planes = reinterpret_cast<void**>(encodeFrame_->data);
             const int got = av_audio_fifo_read(fifo_.get(), planes, frameSize_);
             if (got < 0) {
-                return failWith("cannot encode the audio", got);
+                return failEncoding("cannot encode the audio", got);
             }
             if (got < frameSize_) {
                 av_samples_set_silence(encodeFrame_->data, got, frameSize_ - got, XTOMP2_CHANNELS,
@@ -311,7 +442,7 @@ private:
             nextPts_ += frameSize_;
             code = avcodec_send_frame(encoder_.get(), encodeFrame_.get());
             if (code < 0) {
-                return failWith("cannot encode the audio", code);
+                return failEncoding("cannot encode the audio", code);
             }
             if (!writePackets()) {
                 return false;
@@ -320,7 +451,7 @@ private:
         if (finish) {
             const int code = avcodec_send_frame(encoder_.get(), nullptr);
             if (code < 0) {
-                return failWith("cannot encode the audio", code);
+                return failEncoding("cannot encode the audio", code);
             }
             return writePackets();
         }
@@ -335,9 +466,9 @@ private:
                 return true;
             }
             if (code < 0) {
-                return failWith("cannot encode the audio", code);
+                return failEncoding("cannot encode the audio", code);
             }
-            const bool written = output_.write(packet_->data, packet_->size, error_);
+            const bool written = output_.write(packet_->data, packet_->size, encodeError_);
             av_packet_unref(packet_.get());
             if (!written) {
                 return false;
@@ -360,7 +491,9 @@ private:
     int inputRate_ = 0;
     int frameSize_ = 0;
     int64_t nextPts_ = 0;
-    std::vector<uint8_t> buffer_;
+    int lastProduced_ = 0;
+    SampleQueue queue_;
+    std::string encodeError_; // written by the encoding thread only
 };
 
 } // namespace

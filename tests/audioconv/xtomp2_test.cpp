@@ -12,6 +12,8 @@
 #include <memory>
 #include <random>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace pictavo::test {
@@ -316,6 +318,26 @@ TEST_F(XToMp2Test, UnwritableDestinationsFailWithoutLeavingFiles)
     EXPECT_EQ(library_->convert(nullptr, out_.file("x.mp2").c_str(), nullptr), XTOMP2_FAILED);
     EXPECT_EQ(library_->convert(source("stereo.wav").c_str(), nullptr, nullptr), XTOMP2_FAILED);
     EXPECT_EQ(library_->timeLength(nullptr), 0);
+}
+
+// A disk that fills up while the MP2 frames are written (a file size limit stands in for it):
+// the conversion fails with the write error, leaves nothing behind and does not hang.
+TEST_F(XToMp2Test, DiskFillingUpMidwayFailsAndLeavesNoFile)
+{
+    const std::string before = folderListing(out_.path());
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 16 * 1024; // the 20-second source makes about 560 KB
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const int result = convert(source("long.wav"), out_.file("full.mp2"));
+    const std::string error = lastError();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(result, XTOMP2_FAILED);
+    EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
+    EXPECT_EQ(folderListing(out_.path()), before);
 }
 
 TEST_F(XToMp2Test, ExistingDestinationIsReplacedOnlyByACompleteFile)
