@@ -284,6 +284,15 @@ void BM_RenderAndConvert(benchmark::State& state, const BenchProfile& p)
     }
 }
 
+// The ffmpeg options that read raw YUV 4:2:0 frames of the profile's size and rate.
+std::string rawVideoInput(const OutputProfile& profile, const FrameSize& size)
+{
+    const std::string rateText = profile.currentText(ProfileParameterId::VideoFrameRate);
+    return "-f rawvideo -pix_fmt yuv420p -s " + std::to_string(size.width) + "x" +
+           std::to_string(size.height) + " -framerate " +
+           (rateText == "29.97" ? std::string("30000/1001") : rateText);
+}
+
 void BM_FfmpegFloor(benchmark::State& state, const BenchProfile& p)
 {
     Fixture& f = fixture();
@@ -298,13 +307,10 @@ void BM_FfmpegFloor(benchmark::State& state, const BenchProfile& p)
         return;
     }
     const std::string rateText = profile->currentText(ProfileParameterId::VideoFrameRate);
-    const bool ntsc = rateText == "29.97";
-    const std::string rate = ntsc ? "30000/1001" : rateText;
     const int n = framesOf(*profile);
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.6f",
-                  n / (ntsc ? 30000.0 / 1001.0 : std::atof(rateText.c_str())));
-    const std::string sizeText = std::to_string(size->width) + "x" + std::to_string(size->height);
+                  n / (rateText == "29.97" ? 30000.0 / 1001.0 : std::atof(rateText.c_str())));
     // The still picture as raw I420 of the frame size, made before the clock runs, so that the
     // floor pays for encoding and muxing only.
     const std::string still = (workFolder() / (std::string(p.name) + ".yuv")).string();
@@ -318,11 +324,10 @@ void BM_FfmpegFloor(benchmark::State& state, const BenchProfile& p)
         return;
     }
     const std::string out = (workFolder() / ("ffmpeg." + profile->ext())).string();
-    const std::string command =
-        "ffmpeg -hide_banner -loglevel error -nostdin -y -f rawvideo -pix_fmt yuv420p -s " +
-        sizeText + " -framerate " + rate + " -stream_loop -1 -i '" + still + "' -i '" + f.music +
-        "' -frames:v " + std::to_string(n) + " -t " + seconds + " " + p.ffmpegOptions + " '" + out +
-        "'";
+    const std::string command = "ffmpeg -hide_banner -loglevel error -nostdin -y " +
+                                rawVideoInput(*profile, *size) + " -stream_loop -1 -i '" + still +
+                                "' -i '" + f.music + "' -frames:v " + std::to_string(n) + " -t " +
+                                seconds + " " + p.ffmpegOptions + " '" + out + "'";
     runTimedCommand(state, command, [&](double wall, double cpu) {
         record(std::string(p.name) + "/ffmpeg", wall, cpu);
     });
@@ -345,9 +350,6 @@ void BM_FfmpegSameContent(benchmark::State& state, const BenchProfile& p)
         state.SkipWithError("no file of the production run to re-encode");
         return;
     }
-    const std::string rateText = profile->currentText(ProfileParameterId::VideoFrameRate);
-    const std::string rate = rateText == "29.97" ? "30000/1001" : rateText;
-    const std::string sizeText = std::to_string(size->width) + "x" + std::to_string(size->height);
     const int n = framesOf(*profile);
     const std::string raw = (workFolder() / "same-content.yuv").string();
     const std::string decode = "ffmpeg -hide_banner -loglevel error -nostdin -y -i '" + input +
@@ -358,11 +360,10 @@ void BM_FfmpegSameContent(benchmark::State& state, const BenchProfile& p)
         return;
     }
     const std::string out = (workFolder() / ("same-content." + profile->ext())).string();
-    const std::string command =
-        "ffmpeg -hide_banner -loglevel error -nostdin -y -f rawvideo -pix_fmt yuv420p -s " +
-        sizeText + " -framerate " + rate + " -i '" + raw + "' -i '" + f.music +
-        "' -map 0:v:0 -map 1:a:0 -frames:v " + std::to_string(n) + " -shortest " + p.ffmpegOptions +
-        " '" + out + "'";
+    const std::string command = "ffmpeg -hide_banner -loglevel error -nostdin -y " +
+                                rawVideoInput(*profile, *size) + " -i '" + raw + "' -i '" +
+                                f.music + "' -map 0:v:0 -map 1:a:0 -frames:v " + std::to_string(n) +
+                                " -shortest " + p.ffmpegOptions + " '" + out + "'";
     runTimedCommand(state, command, [&](double wall, double cpu) {
         record(std::string(p.name) + "/same", wall, cpu);
     });
